@@ -1,0 +1,48 @@
+#include "SError.h"
+
+#include <cstring>
+
+SError& globalError() {
+    static SError* error = new SError();  // never destroyed, like the other globals' tables
+    return *error;
+}
+
+SString SError::systemMessage(int errorNumber) {
+    if (errorNumber == 0) return SString();
+    char buffer[256];
+    // The GNU strerror_r may return a static text instead of filling the buffer.
+    const char* text = strerror_r(errorNumber, buffer, sizeof buffer);
+    return SString(text ? text : "");
+}
+
+int SError::showError(const SString& text, int errorNumber, const SString& title, unsigned type) {
+    SString message(text);
+    if (errorNumber != 0) {
+        message.append("\r\n Fehlernummer: ");
+        message.append(errorNumber);
+        message.append("\r\n");
+        message.append(systemMessage(errorNumber));
+    }
+    return dialogs().messageBox(message, title, type);
+}
+
+void SError::logError(const SString& text, int errorNumber) {
+    SString entry(text);
+    if (errorNumber != 0) {
+        entry.append("\r\nFehlernummer: ");
+        entry.append(errorNumber);
+        entry.append("\r\n");
+        entry.append(systemMessage(errorNumber));
+    }
+    entry.trim();
+    entry.replace("\r\n", "\r\n\t");
+    entry.insert(0, SString("\r\n"));
+    if (log.find(entry) < 0) log.append(entry);
+}
+
+void SError::showLog() {
+    if (log.isEmpty()) return;
+    SString text("Folgende Fehler sind w\xE4hrend der Abarbeitung des Programmes protokolliert worden:\r\n");
+    text.append(log);
+    dialogs().messageBox(text, "Fehler !", MB_OK | MB_ICONERROR);
+}

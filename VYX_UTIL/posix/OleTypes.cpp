@@ -1,0 +1,210 @@
+// OLE Automation types off Windows: BSTR allocation and the variant operations the program uses.
+// Implements: SysAllocString(Len), SysFreeString, SysStringLen, VariantInit, VariantClear,
+// VariantCopy, VariantChangeType between empty/integers/reals/bool/BSTR.
+// Not implemented: SAFEARRAY, dates, currency, decimals, interface conversions.
+
+#include "OleTypes.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+BSTR SysAllocStringLen(const OLECHAR* text, unsigned length) {
+    // Layout as on the platform: a 32-bit byte count in front of the characters, then a NUL.
+    char* block = static_cast<char*>(std::malloc(sizeof(uint32_t) + (size_t(length) + 1) * sizeof(OLECHAR)));
+    if (block == nullptr) return nullptr;
+    uint32_t bytes = length * sizeof(OLECHAR);
+    std::memcpy(block, &bytes, sizeof bytes);
+    OLECHAR* chars = reinterpret_cast<OLECHAR*>(block + sizeof(uint32_t));
+    if (text != nullptr)
+        std::memcpy(chars, text, size_t(length) * sizeof(OLECHAR));
+    else
+        std::memset(chars, 0, size_t(length) * sizeof(OLECHAR));
+    chars[length] = 0;
+    return chars;
+}
+
+BSTR SysAllocString(const OLECHAR* text) {
+    if (text == nullptr) return nullptr;
+    unsigned n = 0;
+    while (text[n] != 0) ++n;
+    return SysAllocStringLen(text, n);
+}
+
+void SysFreeString(BSTR text) {
+    if (text != nullptr) std::free(reinterpret_cast<char*>(text) - sizeof(uint32_t));
+}
+
+unsigned SysStringLen(BSTR text) {
+    if (text == nullptr) return 0;
+    uint32_t bytes;
+    std::memcpy(&bytes, reinterpret_cast<char*>(text) - sizeof(uint32_t), sizeof bytes);
+    return bytes / sizeof(OLECHAR);
+}
+
+void VariantInit(VARIANTARG* v) {
+    std::memset(v, 0, sizeof *v);
+    v->vt = VT_EMPTY;
+}
+
+HRESULT VariantClear(VARIANTARG* v) {
+    if (v == nullptr) return E_INVALIDARG;
+    if (v->vt == VT_BSTR) SysFreeString(v->bstrVal);
+    VariantInit(v);
+    return S_OK;
+}
+
+HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* src) {
+    if (dest == nullptr || src == nullptr) return E_INVALIDARG;
+    if (dest == src) return S_OK;
+    VARIANT copy = *src;
+    if (src->vt == VT_BSTR && src->bstrVal != nullptr) {
+        copy.bstrVal = SysAllocStringLen(src->bstrVal, SysStringLen(src->bstrVal));
+        if (copy.bstrVal == nullptr) return E_OUTOFMEMORY;
+    }
+    VariantClear(dest);
+    *dest = copy;
+    return S_OK;
+}
+
+namespace {
+enum class Kind { Empty, Integer, Real, Bool, Text, Other };
+
+Kind kindOf(VARTYPE vt) {
+    switch (vt) {
+        case VT_EMPTY: return Kind::Empty;
+        case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4: case VT_INT: case VT_UINT:
+            return Kind::Integer;
+        case VT_R4: case VT_R8: return Kind::Real;
+        case VT_BOOL: return Kind::Bool;
+        case VT_BSTR: return Kind::Text;
+        default: return Kind::Other;
+    }
+}
+
+long long integerOf(const VARIANT& v) {
+    switch (v.vt) {
+        case VT_I1: return v.cVal;
+        case VT_UI1: return v.bVal;
+        case VT_I2: return v.iVal;
+        case VT_UI2: return v.uiVal;
+        case VT_I4: case VT_INT: return v.lVal;
+        case VT_UI4: case VT_UINT: return v.ulVal;
+        default: return 0;
+    }
+}
+
+BSTR bstrFromAscii(const std::string& s) {
+    std::u16string w(s.begin(), s.end());
+    return SysAllocStringLen(w.data(), unsigned(w.size()));
+}
+
+// Reads a number from a BSTR the way the platform's conversion accepts plain numbers: optional
+// blanks, a sign, digits, an optional fraction and exponent; nothing else may follow.
+bool parseNumber(BSTR text, double& out) {
+    std::string s;
+    for (unsigned i = 0, n = SysStringLen(text); i < n; ++i) {
+        if (text[i] > 0x7F) return false;
+        s += char(text[i]);
+    }
+    const char* p = s.c_str();
+    while (*p == ' ') ++p;
+    if (*p == 0) return false;
+    char* end = nullptr;
+    out = std::strtod(p, &end);
+    if (end == p) return false;
+    while (*end == ' ') ++end;
+    return *end == 0 && std::isfinite(out);
+}
+
+HRESULT storeInteger(VARIANT& out, VARTYPE vt, double value) {
+    double r = std::nearbyint(value);
+    long long lo, hi;
+    switch (vt) {
+        case VT_I1: lo = -128; hi = 127; break;
+        case VT_UI1: lo = 0; hi = 255; break;
+        case VT_I2: lo = -32768; hi = 32767; break;
+        case VT_UI2: lo = 0; hi = 65535; break;
+        case VT_UI4: case VT_UINT: lo = 0; hi = UINT_MAX; break;
+        default: lo = INT_MIN; hi = INT_MAX; break;
+    }
+    if (r < double(lo) || r > double(hi)) return DISP_E_OVERFLOW;
+    long long n = (long long)r;
+    out.vt = vt;
+    switch (vt) {
+        case VT_I1: out.cVal = int8_t(n); break;
+        case VT_UI1: out.bVal = uint8_t(n); break;
+        case VT_I2: out.iVal = int16_t(n); break;
+        case VT_UI2: out.uiVal = uint16_t(n); break;
+        case VT_UI4: case VT_UINT: out.ulVal = uint32_t(n); break;
+        default: out.lVal = int32_t(n); break;
+    }
+    return S_OK;
+}
+}  // namespace
+
+HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT /*flags*/, VARTYPE vt) {
+    if (dest == nullptr || src == nullptr) return E_INVALIDARG;
+    const Kind from = kindOf(src->vt);
+    const Kind to = kindOf(vt);
+    if (from == Kind::Other || to == Kind::Other || to == Kind::Empty) return DISP_E_TYPEMISMATCH;
+
+    VARIANT out;
+    VariantInit(&out);
+    double number = 0;
+    switch (from) {
+        case Kind::Empty: number = 0; break;
+        case Kind::Integer: number = double(integerOf(*src)); break;
+        case Kind::Real: number = src->vt == VT_R4 ? src->fltVal : src->dblVal; break;
+        case Kind::Bool: number = src->boolVal ? -1 : 0; break;
+        case Kind::Text:
+            if (to == Kind::Text) break;
+            if (to == Kind::Bool) {
+                std::string s;
+                for (unsigned i = 0, n = SysStringLen(src->bstrVal); i < n; ++i) s += char(src->bstrVal[i]);
+                if (s == "True" || s == "true" || s == "TRUE") { number = -1; break; }
+                if (s == "False" || s == "false" || s == "FALSE") { number = 0; break; }
+            }
+            if (!parseNumber(src->bstrVal, number)) return DISP_E_TYPEMISMATCH;
+            break;
+        default: return DISP_E_TYPEMISMATCH;
+    }
+
+    HRESULT hr = S_OK;
+    switch (to) {
+        case Kind::Integer: hr = storeInteger(out, vt, number); break;
+        case Kind::Real:
+            out.vt = vt;
+            if (vt == VT_R4) out.fltVal = float(number); else out.dblVal = number;
+            break;
+        case Kind::Bool:
+            out.vt = VT_BOOL;
+            out.boolVal = number != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+            break;
+        case Kind::Text: {
+            out.vt = VT_BSTR;
+            if (from == Kind::Text) {
+                out.bstrVal = SysAllocStringLen(src->bstrVal, SysStringLen(src->bstrVal));
+            } else if (from == Kind::Bool) {
+                out.bstrVal = bstrFromAscii(src->boolVal ? "True" : "False");
+            } else if (from == Kind::Empty) {
+                out.bstrVal = SysAllocStringLen(nullptr, 0);
+            } else {
+                char buf[64];
+                if (from == Kind::Integer) std::snprintf(buf, sizeof buf, "%lld", integerOf(*src));
+                else std::snprintf(buf, sizeof buf, "%.15g", number);
+                out.bstrVal = bstrFromAscii(buf);
+            }
+            if (out.bstrVal == nullptr) return E_OUTOFMEMORY;
+            break;
+        }
+        default: return DISP_E_TYPEMISMATCH;
+    }
+    if (FAILED(hr)) return hr;
+    VariantClear(dest);  // safe when dest == src: the result is already in out
+    *dest = out;
+    return S_OK;
+}

@@ -1,0 +1,220 @@
+#include "SLanguage.h"
+#include "SString.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+std::string str(const SString& s) { return std::string(s.getChars(), size_t(s.getLength())); }
+}  // namespace
+
+TEST(SString, SubstringsFollowTheirCountingRules) {
+    const SString s("abcdef");
+    struct Case {
+        SString got;
+        const char* want;
+    } cases[] = {
+        {s.mid(2, 100), "cdef"}, {s.mid(-2), "ef"},     {s.left(-1), "abcde"},  {s.mid(7, 1), ""},
+        {s.mid(1, -2), "bcd"},   {s.mid(-3, 2), "de"},  {s.right(2), "ef"},     {s.left(3), "abc"},
+        {s.right(0), ""},        {s.right(10), "abcdef"}, {s.mid(-10, 2), "ab"}, {s.mid(6), ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(str(c.got), c.want);
+}
+
+TEST(SString, SearchesFindFirstLastAndCaseFolded) {
+    EXPECT_EQ(SString("abc").find(""), 0);
+    EXPECT_EQ(SString("abc").find("c", 3), -1);
+    EXPECT_EQ(SString("abc").find("c", -5), 2);
+    EXPECT_EQ(SString("xAaAB").find("aab", 0, true), 2);
+    EXPECT_EQ(SString("aB").find("B", 0, true), 1);
+    EXPECT_EQ(SString("gr\xDC\xDF").find("\xFC", 0, true), 2);
+    EXPECT_EQ(SString("abcabc").findReverse("bc"), 4);
+    EXPECT_EQ(SString("abCabc").findReverse("BC", true), 4);
+    EXPECT_EQ(SString("abc").findReverse("abcd"), -1);
+    EXPECT_EQ(SString("a:b:c").findChar(':', 2), 3);
+    EXPECT_EQ(SString("a:b:c").findLastChar(':'), 3);
+    EXPECT_TRUE(SString("Hello").startsWith("he", true));
+    EXPECT_FALSE(SString("Hello").startsWith("he"));
+    EXPECT_TRUE(SString("Hello").endsWith("LLO", true));
+    EXPECT_FALSE(SString("lo").endsWith("hello"));
+}
+
+TEST(SString, EditingInPlace) {
+    SString s("send:1:2");
+    EXPECT_EQ(str(s.splitOff(":")), "send");
+    EXPECT_EQ(str(s), "1:2");
+    SString whole("abc");
+    EXPECT_EQ(str(whole.splitOff(":")), "abc");
+    EXPECT_TRUE(whole.isEmpty());
+
+    struct Case {
+        const char* text;
+        const char* what;
+        const char* with;
+        bool repeat;
+        const char* want;
+    } cases[] = {
+        {"a b c", " ", "", false, "abc"},
+        {"a    b", "  ", " ", true, "a b"},
+        {"aaa", "a", "aa", false, "aaaaaa"},  // inserted text is not searched again
+        {"abc", "", "x", false, "abc"},       // empty search text: unchanged
+        {"abc", "b", "bb", true, "abc"},      // would never end: unchanged
+        {"aabb", "ab", "a", true, "aa"},
+    };
+    for (const Case& c : cases) {
+        SString t(c.text);
+        t.replace(c.what, c.with, c.repeat);
+        EXPECT_EQ(str(t), c.want) << c.text;
+    }
+
+    SString ins("abc");
+    ins.insert(-1, "X");
+    EXPECT_EQ(str(ins), "abXc");
+    ins.insert(99, "Y");
+    EXPECT_EQ(str(ins), "abXcY");
+    ins.insert(-99, "Z");
+    EXPECT_EQ(str(ins), "abXcY");
+    ins.remove(1, 2);
+    EXPECT_EQ(str(ins), "acY");
+    ins.remove(1, -1);
+    EXPECT_EQ(str(ins), "a");
+    ins.remove(5, 1);
+    EXPECT_EQ(str(ins), "a");
+
+    SString t("\r\n ab \t");
+    EXPECT_EQ(str(t.trim()), "ab");
+    SString high("\xA0x\xA0");
+    EXPECT_EQ(str(high.trim()), "\xA0x\xA0");
+    SString g("gr\xFC\xDF" "e");
+    EXPECT_EQ(str(g.toUpper()), "GR\xDC\xDF" "E");
+    EXPECT_EQ(str(g.toLower()), "gr\xFC\xDF" "e");
+}
+
+TEST(SString, AppendAndCapacityRules) {
+    SString s;
+    EXPECT_EQ(s.getCapacity(), 10);
+    s = "abcdefgh";  // 10 <= 8 + 2: grows to n + 100
+    EXPECT_EQ(s.getCapacity(), 108);
+    s = "abc";  // 108 > 3 + 10: shrinks to n + 100
+    EXPECT_EQ(s.getCapacity(), 103);
+    s.append(SString("12345"), 2).append(7).append('!');
+    EXPECT_EQ(str(s), "abc127!");
+    s.appendRepeated(SString("-"), 3).appendRepeated(SString("ab"), 2);
+    EXPECT_EQ(str(s), "abc127!---abab");
+    EXPECT_EQ(SString('x').getCapacity(), 2);
+    EXPECT_EQ(str(SString("a") + SString("b") + "c"), "abc");
+    SString self("xy");
+    self.append(self).insert(1, self);
+    EXPECT_EQ(str(self), "xxyxyyxy");
+}
+
+TEST(SString, NumbersInAndOut) {
+    struct ToInt {
+        const char* text;
+        int want;
+    } toInts[] = {{"0x1F", 31},       {"0b101", 5}, {"#0000FF", 0x00FF0000}, {"#FF8000", 0x000080FF},
+                  {"12abc", 12},      {"0X1F", 0},  {"#abc", 0},             {" -42", -42},
+                  {"0xFFFFFFFF", -1}, {"", 0},      {"99999999999", 2147483647}};
+    for (const ToInt& c : toInts) EXPECT_EQ(SString(c.text).toInt(), c.want) << c.text;
+
+    struct FromInt {
+        int value;
+        bool separators;
+        int radix, width;
+        const char* want;
+    } fromInts[] = {{1000, true, 10, -1, "1.000"},  {999, true, 10, -1, "999"},
+                    {5, false, 16, 2, "05"},        {255, false, 16, -1, "ff"},
+                    {1234567, true, 10, -1, "1.234.567"}, {1234567890, true, 10, -1, "1.234.567.890"},
+                    {-5000, true, 10, -1, "-5000"}, {-1, false, 16, -1, "ffffffff"}};
+    for (const FromInt& c : fromInts)
+        EXPECT_EQ(str(SString::fromInt(c.value, c.separators, c.radix, c.width)), c.want) << c.value;
+
+    EXPECT_DOUBLE_EQ(SString("2.5x").toDouble(), 2.5);
+    EXPECT_EQ(str(SString(1.5)), "1.5");
+    EXPECT_EQ(str(SString(100.0)), "100.");
+    EXPECT_EQ(str(SString(-17)), "-17");
+}
+
+TEST(SString, FormatGrowsThroughItsLimits) {
+    SString s;
+    s.format("%s-%d", "a", 5);
+    EXPECT_EQ(str(s), "a-5");
+    std::string big(5000, 'x');
+    s.format("%s", big.c_str());
+    EXPECT_EQ(s.getLength(), 5000);
+    s.appendFormat("%d", 42);
+    EXPECT_EQ(str(s.right(3)), "x42");
+    std::string huge(1000005, 'y');
+    s.format("%s", huge.c_str());
+    EXPECT_EQ(s.getLength(), 1000000);  // longer output is cut
+    SString own("abc");
+    own.appendFormat("%s", own.getChars());
+    EXPECT_EQ(str(own), "abcabc");
+}
+
+TEST(SString, HtmlAndUrlText) {
+    SString h("<a&b>'\"\xE4\xDF");
+    EXPECT_EQ(str(h.htmlEncode()), "&lt;a&amp;b&gt;&prime;&quot;&auml;&szlig;");
+    struct Case {
+        const char* text;
+        const char* want;
+    } cases[] = {{"a%20b%", "a b%"}, {"%41%42", "AB"}, {"a+b", "a+b"}, {"%00x", "x"}, {"x%4", "x%4"}};
+    for (const Case& c : cases) {
+        SString u(c.text);
+        EXPECT_EQ(str(u.urlDecode()), c.want) << c.text;
+    }
+}
+
+TEST(SString, CharAccessAndComparison) {
+    SString s("a\xE4");
+    EXPECT_EQ(s.getCharAt(1), int((signed char)0xE4));
+    EXPECT_EQ(s.getCharAt(2), 0);
+    EXPECT_EQ(s.getCharAt(-1), 0);
+    EXPECT_FALSE(s.setCharAt(2, 'x'));
+    EXPECT_TRUE(s.setCharAt(0, 'b'));
+    EXPECT_TRUE(s == "b\xE4");
+    EXPECT_LT(SString("abc").compare("abd"), 0);
+    EXPECT_EQ(SString("ABC").compare("abc", true), 0);
+    EXPECT_TRUE(SString("a") < SString("b"));
+}
+
+TEST(SString, WideTextUsesWindows1252) {
+    SString s("\x80\xE4" "A\x9F");
+    const OLECHAR* w = s.getWide();
+    EXPECT_EQ(w[0], u'\u20AC');
+    EXPECT_EQ(w[1], u'\u00E4');
+    EXPECT_EQ(w[2], u'A');
+    EXPECT_EQ(w[3], u'\u0178');
+    EXPECT_EQ(w[4], 0);
+
+    BSTR b = SysAllocString(u"\u20ACx\u4E2D");
+    EXPECT_EQ(str(SString(b)), "\x80x?");
+    SysFreeString(b);
+    EXPECT_EQ(str(SString(static_cast<const OLECHAR*>(nullptr))), "");
+
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = 123;
+    EXPECT_EQ(str(SString(v)), "123");
+}
+
+TEST(SString, LocalisableLiteralsResolveOnAssignment) {
+    SLanguage& table = globalLanguage();
+    table.clear();
+    EXPECT_EQ(str(SString("\xB3\xB3" "Ende\xB3\xB3" "Ende")), "Ende");
+
+    table.load(SString("Ende=The long translated exit text\xB3\xB3\r\n"));
+    SString s("\xB3\xB3" "Ende\xB3\xB3" "Ende");
+    EXPECT_EQ(str(s), "The long translated exit text");
+    EXPECT_EQ(s.getLength(), 29);
+    SString appended("x");
+    appended.append("\xB3\xB3" "Ende\xB3\xB3" "E");
+    EXPECT_EQ(str(appended), "xThe long translated exit text");
+    EXPECT_TRUE(SString("The long translated exit text") == "\xB3\xB3" "Ende\xB3\xB3" "Ende");
+    SString f;
+    f.format("\xB3\xB3" "Ende\xB3\xB3" "Ende %d", 1);
+    EXPECT_EQ(str(f), "The long translated exit text");
+    table.clear();
+}
