@@ -1,0 +1,6 @@
+#include "SDebug.h"
+
+SDebug& globalDebug() {
+    static SDebug* debug = new SDebug();
+    return *debug;
+}
