@@ -1,0 +1,7 @@
+#include "STimerEvent.h"
+
+#include "STimer.h"
+
+STimerEvent::~STimerEvent() {
+    globalTimer().removeTimers(this);
+}
