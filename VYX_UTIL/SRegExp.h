@@ -37,11 +37,14 @@ private:
     SRegExp& operator=(const SRegExp&) = delete;
 
     bool compile(const SString& delimited);
-    bool search(const SString& text, int start, int options);
+    void release();
+    // One engine run; operation names the public call in the box shown without a pattern.
+    bool search(const SString& text, int start, int options, const char* operation);
     void appendPairs(SStringList& results, const SString& text) const;
 
     void* compiled;  // the engine's compiled pattern
     SString subject;
     int matchCount;
     int offsets[OFFSET_COUNT];
+    bool utf8;  // compiled with the u modifier
 };

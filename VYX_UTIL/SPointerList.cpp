@@ -1,0 +1,153 @@
+#include "SPointerList.h"
+
+#include "ListIndexError.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int INITIAL_CAPACITY = 10;
+// Resized to count + GROWTH_ROOM entries when fewer than count + 1 fit or more than
+// count + SHRINK_LIMIT do.
+const int GROWTH_ROOM = 101;
+const int SHRINK_LIMIT = 150;
+
+}  // namespace
+
+SPointerList::SPointerList() : count(0), capacity(INITIAL_CAPACITY) {
+    items = static_cast<void**>(std::calloc(size_t(capacity), sizeof(void*)));
+}
+
+SPointerList::SPointerList(const SPointerList& other) : SPointerList() {
+    *this = other;
+}
+
+SPointerList& SPointerList::operator=(const SPointerList& other) {
+    if (&other == this) return *this;
+    clear();
+    for (int i = 0; i < other.count; ++i)
+        add(other.items[i]);
+    return *this;
+}
+
+SPointerList::~SPointerList() {
+    std::free(items);
+}
+
+void SPointerList::fitCapacity() {
+    if (capacity >= count + 1 && capacity <= count + SHRINK_LIMIT) return;
+    const int newCapacity = count + GROWTH_ROOM;
+    void** p = static_cast<void**>(std::realloc(items, size_t(newCapacity) * sizeof(void*)));
+    if (p == nullptr) std::abort();
+    if (newCapacity > capacity) std::memset(p + capacity, 0, size_t(newCapacity - capacity) * sizeof(void*));
+    items = p;
+    capacity = newCapacity;
+}
+
+void* SPointerList::getAt(int index) const {
+    if (index < 0 || index >= count) {
+        showListIndexError(getClassName(), "getAt", index, count);
+        if (count == 0) return nullptr;
+        index = index < 0 ? 0 : count - 1;
+    }
+    return items[index];
+}
+
+bool SPointerList::setAt(int index, void* entry) {
+    if (index < 0 || index >= count) {
+        showListIndexError(getClassName(), "getAt", index, count);
+        return false;
+    }
+    items[index] = entry;
+    return true;
+}
+
+int SPointerList::insertAt(int index, void* entry) {
+    if (index < 0 || index > count) {
+        showListIndexError(getClassName(), "insertAt", index, count);
+        return -1;
+    }
+    std::memmove(items + index + 1, items + index, size_t(count - index) * sizeof(void*));
+    items[index] = entry;
+    ++count;
+    fitCapacity();
+    return index;
+}
+
+int SPointerList::add(void* entry, bool unique) {
+    if (unique) {
+        int found = find(entry);
+        if (found >= 0) return found;
+    }
+    return insertAt(count, entry);
+}
+
+int SPointerList::find(const void* entry, int start) const {
+    if (start < 0) start = 0;
+    for (int i = start; i < count; ++i)
+        if (items[i] == entry) return i;
+    return -1;
+}
+
+bool SPointerList::removeAt(int index) {
+    if (index < 0 || index >= count) {
+        showListIndexError(getClassName(), "removeAt", index, count);
+        return false;
+    }
+    std::memmove(items + index, items + index + 1, size_t(count - index - 1) * sizeof(void*));
+    --count;
+    items[count] = nullptr;
+    fitCapacity();
+    return true;
+}
+
+int SPointerList::removeAll(const void* entry) {
+    int removed = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        if (items[i] == entry) {
+            removeAt(i);
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+void SPointerList::clear() {
+    while (count > 0)
+        removeAt(0);
+}
+
+void SPointerList::quickSort(int low, int high, int direction) {
+    // Recurse into the smaller part and loop over the larger one, so the depth stays logarithmic.
+    while (low < high) {
+        const uintptr_t pivot = uintptr_t(items[low + (high - low) / 2]);
+        int i = low, j = high;
+        while (i <= j) {
+            while (direction > 0 ? uintptr_t(items[i]) < pivot : uintptr_t(items[i]) > pivot)
+                ++i;
+            while (direction > 0 ? uintptr_t(items[j]) > pivot : uintptr_t(items[j]) < pivot)
+                --j;
+            if (i <= j) {
+                void* t = items[i];
+                items[i] = items[j];
+                items[j] = t;
+                ++i;
+                --j;
+            }
+        }
+        if (j - low < high - i) {
+            quickSort(low, j, direction);
+            low = i;
+        } else {
+            quickSort(i, high, direction);
+            high = j;
+        }
+    }
+}
+
+void SPointerList::sort(int direction) {
+    if (count < 2) return;
+    quickSort(0, count - 1, direction < 0 ? -1 : 1);
+}
