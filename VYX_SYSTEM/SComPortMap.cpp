@@ -1,0 +1,107 @@
+#include "SComPortMap.h"
+
+#include "SStringList.h"
+#include "SerialDevice.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+SString& configFileOverride() {
+    static SString* path = new SString();
+    return *path;
+}
+
+// "COM7" -> 7; 0 when the name is not COM followed by a number from 1.
+int comNumber(const SString& upperName) {
+    if (!upperName.startsWith("COM") || upperName.getLength() < 4) return 0;
+    int n = 0;
+    for (int i = 3; i < upperName.getLength(); ++i) {
+        int c = upperName.getCharAt(i);
+        if (c < '0' || c > '9' || n > 100000) return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+}  // namespace
+
+void SComPortMap::setConfigFile(const SString& path) {
+    configFileOverride() = path;
+}
+
+SString SComPortMap::getConfigFile() {
+    if (!configFileOverride().isEmpty()) return configFileOverride();
+    SString folder;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (xdg != nullptr && *xdg == '/')
+        folder = xdg;
+    else if (home != nullptr && *home != 0)
+        folder = SString(home) + "/.config";
+    else
+        return SString();
+    return folder + "/zyntra-terminal.cfg";
+}
+
+SString SComPortMap::readIniValue(const SString& file, const SString& section, const SString& key) {
+    if (file.isEmpty()) return SString();
+    FILE* f = std::fopen(file, "rb");
+    if (f == nullptr) return SString();
+    SString header = SString("[") + section + "]";
+    SString prefix = key + "=";
+    bool inSection = false;
+    SString value;
+    char line[1024];
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        SString text(line);
+        while (text.endsWith("\n") || text.endsWith("\r"))
+            text = text.left(-1);
+        if (text.startsWith("[")) {
+            if (inSection) break;  // only the first section of the name counts
+            SString name(text);
+            inSection = name.trimRight() == header;
+            continue;
+        }
+        if (inSection && text.startsWith(prefix)) {
+            value = text.mid(prefix.getLength());
+            break;
+        }
+    }
+    std::fclose(f);
+    return value;
+}
+
+SString SComPortMap::resolve(const SString& portName, SString* rule) {
+    SString name(portName);
+    name.trim();
+    name.toUpper();
+    if (name.isEmpty()) return SString();
+
+    SString variable = SString("VYX_PORT_") + name;
+    const char* fromEnvironment = std::getenv(variable);
+    if (fromEnvironment != nullptr && *fromEnvironment != 0) {
+        if (rule) *rule = variable;
+        return SString(fromEnvironment);
+    }
+
+    SString configFile = getConfigFile();
+    SString fromConfig = readIniValue(configFile, "ports", name);
+    fromConfig.trim();
+    if (!fromConfig.isEmpty()) {
+        if (rule) *rule = SString("[ports] in ") + configFile;
+        return fromConfig;
+    }
+
+    int number = comNumber(name);
+    if (number > 0) {
+        SStringList devices;
+        if (serialEnumerate(devices) >= number) {
+            if (rule) *rule = SString("USB device ") + SString(number);
+            return devices[number - 1];
+        }
+    }
+    if (rule) *rule = SString();
+    return SString();
+}
