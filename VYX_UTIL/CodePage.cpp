@@ -23,7 +23,9 @@ void appendUtf8(std::string& out, unsigned cp) {
 }
 }  // namespace
 
-char16_t toUtf16(unsigned char c) { return (c >= 0x80 && c < 0xA0) ? kHigh[c - 0x80] : char16_t(c); }
+char16_t toUtf16(unsigned char c) {
+    return (c >= 0x80 && c < 0xA0) ? kHigh[c - 0x80] : char16_t(c);
+}
 
 char fromUtf16(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return char(c);
@@ -35,7 +37,8 @@ char fromUtf16(char16_t c) {
 std::u16string cp1252ToUtf16(const char* text, int length) {
     std::u16string out;
     out.reserve(size_t(length > 0 ? length : 0));
-    for (int i = 0; i < length; ++i) out += toUtf16((unsigned char)text[i]);
+    for (int i = 0; i < length; ++i)
+        out += toUtf16((unsigned char)text[i]);
     return out;
 }
 
@@ -55,7 +58,8 @@ std::string utf16ToCp1252(const char16_t* text, int length) {
 std::string cp1252ToUtf8(const char* text, int length) {
     std::string out;
     out.reserve(size_t(length > 0 ? length : 0));
-    for (int i = 0; i < length; ++i) appendUtf8(out, toUtf16((unsigned char)text[i]));
+    for (int i = 0; i < length; ++i)
+        appendUtf8(out, toUtf16((unsigned char)text[i]));
     return out;
 }
 
@@ -66,7 +70,11 @@ std::string utf8ToCp1252(const char* text, int length) {
     int i = 0;
     while (i < length) {
         unsigned c = s[i];
-        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        int extra = c < 0x80             ? 0
+                    : (c & 0xE0) == 0xC0 ? 1
+                    : (c & 0xF0) == 0xE0 ? 2
+                    : (c & 0xF8) == 0xF0 ? 3
+                                         : -1;
         if (extra < 0 || i + extra >= length) {
             out += '?';
             ++i;

@@ -16,7 +16,9 @@ StderrDialogs standardDialogs;
 Dialogs* current = nullptr;
 }  // namespace
 
-Dialogs& dialogs() { return current ? *current : standardDialogs; }
+Dialogs& dialogs() {
+    return current ? *current : standardDialogs;
+}
 
 Dialogs* setDialogs(Dialogs* d) {
     Dialogs* previous = current;

@@ -8,7 +8,9 @@
 namespace {
 const char kMarker[] = "\xB3\xB3";
 
-bool isMarkerAt(const char* p) { return (unsigned char)p[0] == 0xB3 && (unsigned char)p[1] == 0xB3; }
+bool isMarkerAt(const char* p) {
+    return (unsigned char)p[0] == 0xB3 && (unsigned char)p[1] == 0xB3;
+}
 
 // Position of the next marker pair in [from, end), or end when there is none.
 const char* findMarker(const char* from, const char* end) {
@@ -34,9 +36,13 @@ SLanguage::SLanguage() : translationEnabled(1) {
     languageCode = "de";
 }
 
-SLanguage::~SLanguage() { clear(); }
+SLanguage::~SLanguage() {
+    clear();
+}
 
-void SLanguage::release() { delete this; }
+void SLanguage::release() {
+    delete this;
+}
 
 const char* SLanguage::translate(const char* text) {
     if (translationEnabled != 1 || text == nullptr || !isMarkerAt(text)) return text;
@@ -53,7 +59,8 @@ const char* SLanguage::translate(const char* text) {
     for (int i = 0; i < count; ++i) {
         const char* stored = keys.data + pairs[i].keyOffset;
         if (keys.used - int(pairs[i].keyOffset) < keyLength + 2) continue;
-        if (std::memcmp(stored, keyStart, size_t(keyLength) + 2) == 0) return texts.data + pairs[i].textOffset;
+        if (std::memcmp(stored, keyStart, size_t(keyLength) + 2) == 0)
+            return texts.data + pairs[i].textOffset;
     }
     return second + 2;
 }
@@ -104,7 +111,9 @@ void SLanguage::addEntry(const char* key, int keyLength, const char* text, int t
     texts.used += textLength + 1;
 }
 
-int SLanguage::load(const SString& fileText) { return load(fileText.getChars(), fileText.getLength()); }
+int SLanguage::load(const SString& fileText) {
+    return load(fileText.getChars(), fileText.getLength());
+}
 
 int SLanguage::load(const char* text, int length) {
     const int savedEnabled = translationEnabled;
@@ -114,11 +123,13 @@ int SLanguage::load(const char* text, int length) {
     const char* end = text + (length > 0 ? length : 0);
     int itemNumber = 0;
     while (p < end) {
-        while (p < end && (unsigned char)*p <= 0x20) ++p;
+        while (p < end && (unsigned char)*p <= 0x20)
+            ++p;
         if (p >= end) break;
         ++itemNumber;
         if (*p == ';' || *p == '#') {
-            while (p < end && !(p + 1 < end && p[0] == '\r' && p[1] == '\n')) ++p;
+            while (p < end && !(p + 1 < end && p[0] == '\r' && p[1] == '\n'))
+                ++p;
             p = p < end ? p + 2 : end;
             continue;
         }

@@ -3,13 +3,13 @@
 #include "CodePage.h"
 #include "SLanguage.h"
 
+#include <strings.h>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 #include <utility>
 
 namespace {
@@ -56,7 +56,8 @@ void ltoa32(int value, char* out, int radix) {
     } while (u != 0);
     int k = 0;
     if (negative) out[k++] = '-';
-    while (n > 0) out[k++] = tmp[--n];
+    while (n > 0)
+        out[k++] = tmp[--n];
     out[k] = 0;
 }
 
@@ -81,18 +82,41 @@ void SString::init() {
     if (chars == nullptr) allocationFailed("pBuffer");
 }
 
-SString::SString() { init(); }
-SString::SString(const SString& other) { init(); set(other); }
-SString::SString(const char* text) { init(); set(text); }
-SString::SString(const char* text, int n) { init(); set(text, n); }
+SString::SString() {
+    init();
+}
+SString::SString(const SString& other) {
+    init();
+    set(other);
+}
+SString::SString(const char* text) {
+    init();
+    set(text);
+}
+SString::SString(const char* text, int n) {
+    init();
+    set(text, n);
+}
 SString::SString(char c) {
     init();
     set(c);
 }
-SString::SString(int value) { init(); set(value); }
-SString::SString(double value) { init(); set(value); }
-SString::SString(const OLECHAR* wide) { init(); set(wide); }
-SString::SString(const VARIANT& variant) { init(); set(variant); }
+SString::SString(int value) {
+    init();
+    set(value);
+}
+SString::SString(double value) {
+    init();
+    set(value);
+}
+SString::SString(const OLECHAR* wide) {
+    init();
+    set(wide);
+}
+SString::SString(const VARIANT& variant) {
+    init();
+    set(variant);
+}
 
 SString::~SString() {
     std::free(chars);
@@ -230,7 +254,8 @@ const OLECHAR* SString::getWide() {
     wideSize = int((length + 1) * sizeof(OLECHAR));
     wideChars = static_cast<OLECHAR*>(std::malloc(size_t(wideSize)));
     if (wideChars == nullptr) allocationFailed("pBufferW");
-    for (int i = 0; i < length; ++i) wideChars[i] = codepage::toUtf16((unsigned char)chars[i]);
+    for (int i = 0; i < length; ++i)
+        wideChars[i] = codepage::toUtf16((unsigned char)chars[i]);
     wideChars[length] = 0;
     return wideChars;
 }
@@ -243,7 +268,9 @@ SString& SString::append(const SString& other, int count) {
     return *this;
 }
 
-SString& SString::append(const SString& other) { return append(other.chars); }
+SString& SString::append(const SString& other) {
+    return append(other.chars);
+}
 
 SString& SString::append(const char* text) {
     if (text == nullptr) return *this;
@@ -310,9 +337,13 @@ SString SString::mid(int pos, int count) const {
     return r;
 }
 
-SString SString::mid(int pos) const { return mid(pos, length); }
+SString SString::mid(int pos) const {
+    return mid(pos, length);
+}
 
-SString SString::left(int n) const { return mid(0, n); }
+SString SString::left(int n) const {
+    return mid(0, n);
+}
 
 SString SString::right(int n) const {
     if (n <= 0) return SString();  // the last 0 characters, not the whole text
@@ -336,7 +367,8 @@ int SString::find(const char* text, int start, bool ignoreCase) const {
     lower.toLower();
     for (int pos = start; pos + n <= length; ++pos) {
         int k = 0;
-        while (k < n && (chars[pos + k] == upper.chars[k] || chars[pos + k] == lower.chars[k])) ++k;
+        while (k < n && (chars[pos + k] == upper.chars[k] || chars[pos + k] == lower.chars[k]))
+            ++k;
         if (k == n) return pos;
     }
     return -1;
@@ -355,7 +387,8 @@ int SString::findReverse(const char* text, bool ignoreCase) const {
     lower.toLower();
     for (int pos = length - n; pos >= 0; --pos) {
         int k = n - 1;
-        while (k >= 0 && (chars[pos + k] == upper.chars[k] || chars[pos + k] == lower.chars[k])) --k;
+        while (k >= 0 && (chars[pos + k] == upper.chars[k] || chars[pos + k] == lower.chars[k]))
+            --k;
         if (k < 0) return pos;
     }
     return -1;
@@ -476,7 +509,8 @@ SString SString::splitOff(const char* separator) {
 
 SString& SString::trimLeft() {
     int i = 0;
-    while (i < length && (unsigned char)chars[i] <= 0x20) ++i;
+    while (i < length && (unsigned char)chars[i] <= 0x20)
+        ++i;
     if (i > 0) remove(0, i);
     length = int(std::strlen(chars));
     return *this;
@@ -484,7 +518,8 @@ SString& SString::trimLeft() {
 
 SString& SString::trimRight() {
     int end = length;
-    while (end > 0 && (unsigned char)chars[end - 1] <= 0x20) --end;
+    while (end > 0 && (unsigned char)chars[end - 1] <= 0x20)
+        --end;
     std::memset(chars + end, 0, size_t(length - end));
     length = int(std::strlen(chars));
     return *this;
@@ -496,12 +531,14 @@ SString& SString::trim() {
 }
 
 SString& SString::toLower() {
-    for (int i = 0; i < length; ++i) chars[i] = lowerOf(chars[i]);
+    for (int i = 0; i < length; ++i)
+        chars[i] = lowerOf(chars[i]);
     return *this;
 }
 
 SString& SString::toUpper() {
-    for (int i = 0; i < length; ++i) chars[i] = upperOf(chars[i]);
+    for (int i = 0; i < length; ++i)
+        chars[i] = upperOf(chars[i]);
     return *this;
 }
 
@@ -555,13 +592,16 @@ int SString::toInt() const {
     return int(v);
 }
 
-double SString::toDouble() const { return std::atof(chars); }
+double SString::toDouble() const {
+    return std::atof(chars);
+}
 
 SString SString::fromInt(int value, bool separators, int radix, int width) {
     char buf[40];
     ltoa32(value, buf, radix);
     SString r(buf);
-    while (width > 0 && r.length < width) r.insert(0, SString("0"));
+    while (width > 0 && r.length < width)
+        r.insert(0, SString("0"));
     if (separators) {
         if (value >= 1000) r.insert(-3, SString("."));
         if (value > 999999) r.insert(-7, SString("."));
@@ -636,19 +676,32 @@ SString& SString::appendFormatV(const char* fmt, va_list args) {
 
 SString SString::htmlEntity(char c) {
     switch ((unsigned char)c) {
-        case 0x22: return SString("&quot;");
-        case 0x26: return SString("&amp;");
-        case 0x27: return SString("&prime;");
-        case 0x3C: return SString("&lt;");
-        case 0x3E: return SString("&gt;");
-        case 0xC4: return SString("&Auml;");
-        case 0xD6: return SString("&Ouml;");
-        case 0xDC: return SString("&Uuml;");
-        case 0xDF: return SString("&szlig;");
-        case 0xE4: return SString("&auml;");
-        case 0xF6: return SString("&ouml;");
-        case 0xFC: return SString("&uuml;");
-        default: return SString(c);
+        case 0x22:
+            return SString("&quot;");
+        case 0x26:
+            return SString("&amp;");
+        case 0x27:
+            return SString("&prime;");
+        case 0x3C:
+            return SString("&lt;");
+        case 0x3E:
+            return SString("&gt;");
+        case 0xC4:
+            return SString("&Auml;");
+        case 0xD6:
+            return SString("&Ouml;");
+        case 0xDC:
+            return SString("&Uuml;");
+        case 0xDF:
+            return SString("&szlig;");
+        case 0xE4:
+            return SString("&auml;");
+        case 0xF6:
+            return SString("&ouml;");
+        case 0xFC:
+            return SString("&uuml;");
+        default:
+            return SString(c);
     }
 }
 

@@ -1,10 +1,20 @@
 #include "SVariant.h"
 
-SVariant::SVariant() { VariantInit(&value); }
-SVariant::SVariant(const SString& text) : SVariant() { set(text); }
-SVariant::SVariant(bool b) : SVariant() { set(b); }
-SVariant::SVariant(int i) : SVariant() { set(i); }
-SVariant::~SVariant() { VariantClear(&value); }
+SVariant::SVariant() {
+    VariantInit(&value);
+}
+SVariant::SVariant(const SString& text) : SVariant() {
+    set(text);
+}
+SVariant::SVariant(bool b) : SVariant() {
+    set(b);
+}
+SVariant::SVariant(int i) : SVariant() {
+    set(i);
+}
+SVariant::~SVariant() {
+    VariantClear(&value);
+}
 
 void SVariant::set(const SString& text) {
     VariantClear(&value);
@@ -35,4 +45,6 @@ bool SVariant::toBool() {
     return value.boolVal != VARIANT_FALSE;
 }
 
-SString SVariant::toString() const { return SString(value); }
+SString SVariant::toString() const {
+    return SString(value);
+}

@@ -17,7 +17,9 @@ protected:
 
 TEST_F(SLanguageTest, EmptyTableGivesDefaultTexts) {
     EXPECT_EQ(tr(LIT("Ende", "Ende")), "Ende");
-    EXPECT_EQ(tr("\xB3\xB3" "only a key"), "only a key");
+    EXPECT_EQ(tr("\xB3\xB3"
+                 "only a key"),
+              "only a key");
     EXPECT_EQ(tr("plain \xB3\xB3 text"), "plain \xB3\xB3 text");
     EXPECT_EQ(tr(""), "");
     EXPECT_EQ(table.translate(nullptr), nullptr);
@@ -25,26 +27,28 @@ TEST_F(SLanguageTest, EmptyTableGivesDefaultTexts) {
 }
 
 TEST_F(SLanguageTest, LoadedEntriesTranslateByExactKey) {
-    table.load(SString("Ende=Exit\xB3\xB3\r\n"
-                       "Error0=short\xB3\xB3\r\n"
-                       "Text=a=b\xB3\xB3\r\n"
-                       "Two=line one\r\nline two\xB3\xB3\r\n"
-                       " Blank = x\xB3\xB3\r\n"
-                       "NoEquals\xB3\xB3"));
+    table.load(
+        SString("Ende=Exit\xB3\xB3\r\n"
+                "Error0=short\xB3\xB3\r\n"
+                "Text=a=b\xB3\xB3\r\n"
+                "Two=line one\r\nline two\xB3\xB3\r\n"
+                " Blank = x\xB3\xB3\r\n"
+                "NoEquals\xB3\xB3"));
     struct Case {
         const char* literal;
         const char* want;
     } cases[] = {
         {LIT("Ende", "Ende"), "Exit"},
-        {LIT("ende", "Ende"), "Ende"},               // keys are case-sensitive
-        {LIT("Error05", "default"), "default"},      // a prefix key never matches a longer key
+        {LIT("ende", "Ende"), "Ende"},           // keys are case-sensitive
+        {LIT("Error05", "default"), "default"},  // a prefix key never matches a longer key
         {LIT("Error0", "x"), "short"},
         {LIT("Text", ""), "a=b"},
         {LIT("Two", ""), "line one\r\nline two"},
         {LIT("Blank ", ""), " x"},  // leading blanks are skipped, the rest is not trimmed
         {LIT("NoEquals", "d"), ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(tr(c.literal), c.want) << c.literal;
+    for (const Case& c : cases)
+        EXPECT_EQ(tr(c.literal), c.want) << c.literal;
     EXPECT_EQ(table.getCount(), 6);
 }
 
@@ -59,7 +63,9 @@ TEST_F(SLanguageTest, CommentsCountAsItemsAndEmptyKeysAreReported) {
 
 TEST_F(SLanguageTest, LaterFilesAppendAndFirstEntryWins) {
     table.load(SString("A=first\xB3\xB3"));
-    table.load(SString("A=second\xB3\xB3" "B=b\xB3\xB3"));
+    table.load(
+        SString("A=second\xB3\xB3"
+                "B=b\xB3\xB3"));
     EXPECT_EQ(tr(LIT("A", "")), "first");
     EXPECT_EQ(tr(LIT("B", "")), "b");
     table.clear();
@@ -68,7 +74,8 @@ TEST_F(SLanguageTest, LaterFilesAppendAndFirstEntryWins) {
 
 TEST_F(SLanguageTest, ManyEntriesSurviveStoreGrowth) {
     SString file;
-    for (int i = 0; i < 2000; ++i) file.appendFormat("Key%d=Text number %d\xB3\xB3\r\n", i, i);
+    for (int i = 0; i < 2000; ++i)
+        file.appendFormat("Key%d=Text number %d\xB3\xB3\r\n", i, i);
     table.load(file);
     EXPECT_EQ(table.getCount(), 2000);
     EXPECT_EQ(tr(LIT("Key0", "")), "Text number 0");

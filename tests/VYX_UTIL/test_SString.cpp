@@ -6,7 +6,9 @@
 #include <string>
 
 namespace {
-std::string str(const SString& s) { return std::string(s.getChars(), size_t(s.getLength())); }
+std::string str(const SString& s) {
+    return std::string(s.getChars(), size_t(s.getLength()));
+}
 }  // namespace
 
 TEST(SString, SubstringsFollowTheirCountingRules) {
@@ -15,11 +17,12 @@ TEST(SString, SubstringsFollowTheirCountingRules) {
         SString got;
         const char* want;
     } cases[] = {
-        {s.mid(2, 100), "cdef"}, {s.mid(-2), "ef"},     {s.left(-1), "abcde"},  {s.mid(7, 1), ""},
-        {s.mid(1, -2), "bcd"},   {s.mid(-3, 2), "de"},  {s.right(2), "ef"},     {s.left(3), "abc"},
+        {s.mid(2, 100), "cdef"}, {s.mid(-2), "ef"},       {s.left(-1), "abcde"}, {s.mid(7, 1), ""},
+        {s.mid(1, -2), "bcd"},   {s.mid(-3, 2), "de"},    {s.right(2), "ef"},    {s.left(3), "abc"},
         {s.right(0), ""},        {s.right(10), "abcdef"}, {s.mid(-10, 2), "ab"}, {s.mid(6), ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(str(c.got), c.want);
+    for (const Case& c : cases)
+        EXPECT_EQ(str(c.got), c.want);
 }
 
 TEST(SString, SearchesFindFirstLastAndCaseFolded) {
@@ -55,8 +58,7 @@ TEST(SString, EditingInPlace) {
         bool repeat;
         const char* want;
     } cases[] = {
-        {"a b c", " ", "", false, "abc"},
-        {"a    b", "  ", " ", true, "a b"},
+        {"a b c", " ", "", false, "abc"},    {"a    b", "  ", " ", true, "a b"},
         {"aaa", "a", "aa", false, "aaaaaa"},  // inserted text is not searched again
         {"abc", "", "x", false, "abc"},       // empty search text: unchanged
         {"abc", "b", "bb", true, "abc"},      // would never end: unchanged
@@ -86,9 +88,15 @@ TEST(SString, EditingInPlace) {
     EXPECT_EQ(str(t.trim()), "ab");
     SString high("\xA0x\xA0");
     EXPECT_EQ(str(high.trim()), "\xA0x\xA0");
-    SString g("gr\xFC\xDF" "e");
-    EXPECT_EQ(str(g.toUpper()), "GR\xDC\xDF" "E");
-    EXPECT_EQ(str(g.toLower()), "gr\xFC\xDF" "e");
+    SString g(
+        "gr\xFC\xDF"
+        "e");
+    EXPECT_EQ(str(g.toUpper()),
+              "GR\xDC\xDF"
+              "E");
+    EXPECT_EQ(str(g.toLower()),
+              "gr\xFC\xDF"
+              "e");
 }
 
 TEST(SString, AppendAndCapacityRules) {
@@ -113,20 +121,33 @@ TEST(SString, NumbersInAndOut) {
     struct ToInt {
         const char* text;
         int want;
-    } toInts[] = {{"0x1F", 31},       {"0b101", 5}, {"#0000FF", 0x00FF0000}, {"#FF8000", 0x000080FF},
-                  {"12abc", 12},      {"0X1F", 0},  {"#abc", 0},             {" -42", -42},
-                  {"0xFFFFFFFF", -1}, {"", 0},      {"99999999999", 2147483647}};
-    for (const ToInt& c : toInts) EXPECT_EQ(SString(c.text).toInt(), c.want) << c.text;
+    } toInts[] = {{"0x1F", 31},
+                  {"0b101", 5},
+                  {"#0000FF", 0x00FF0000},
+                  {"#FF8000", 0x000080FF},
+                  {"12abc", 12},
+                  {"0X1F", 0},
+                  {"#abc", 0},
+                  {" -42", -42},
+                  {"0xFFFFFFFF", -1},
+                  {"", 0},
+                  {"99999999999", 2147483647}};
+    for (const ToInt& c : toInts)
+        EXPECT_EQ(SString(c.text).toInt(), c.want) << c.text;
 
     struct FromInt {
         int value;
         bool separators;
         int radix, width;
         const char* want;
-    } fromInts[] = {{1000, true, 10, -1, "1.000"},  {999, true, 10, -1, "999"},
-                    {5, false, 16, 2, "05"},        {255, false, 16, -1, "ff"},
-                    {1234567, true, 10, -1, "1.234.567"}, {1234567890, true, 10, -1, "1.234.567.890"},
-                    {-5000, true, 10, -1, "-5000"}, {-1, false, 16, -1, "ffffffff"}};
+    } fromInts[] = {{1000, true, 10, -1, "1.000"},
+                    {999, true, 10, -1, "999"},
+                    {5, false, 16, 2, "05"},
+                    {255, false, 16, -1, "ff"},
+                    {1234567, true, 10, -1, "1.234.567"},
+                    {1234567890, true, 10, -1, "1.234.567.890"},
+                    {-5000, true, 10, -1, "-5000"},
+                    {-1, false, 16, -1, "ffffffff"}};
     for (const FromInt& c : fromInts)
         EXPECT_EQ(str(SString::fromInt(c.value, c.separators, c.radix, c.width)), c.want) << c.value;
 
@@ -180,7 +201,9 @@ TEST(SString, CharAccessAndComparison) {
 }
 
 TEST(SString, WideTextUsesWindows1252) {
-    SString s("\x80\xE4" "A\x9F");
+    SString s(
+        "\x80\xE4"
+        "A\x9F");
     const OLECHAR* w = s.getWide();
     EXPECT_EQ(w[0], u'\u20AC');
     EXPECT_EQ(w[1], u'\u00E4');
@@ -203,18 +226,34 @@ TEST(SString, WideTextUsesWindows1252) {
 TEST(SString, LocalisableLiteralsResolveOnAssignment) {
     SLanguage& table = globalLanguage();
     table.clear();
-    EXPECT_EQ(str(SString("\xB3\xB3" "Ende\xB3\xB3" "Ende")), "Ende");
+    EXPECT_EQ(str(SString("\xB3\xB3"
+                          "Ende\xB3\xB3"
+                          "Ende")),
+              "Ende");
 
     table.load(SString("Ende=The long translated exit text\xB3\xB3\r\n"));
-    SString s("\xB3\xB3" "Ende\xB3\xB3" "Ende");
+    SString s(
+        "\xB3\xB3"
+        "Ende\xB3\xB3"
+        "Ende");
     EXPECT_EQ(str(s), "The long translated exit text");
     EXPECT_EQ(s.getLength(), 29);
     SString appended("x");
-    appended.append("\xB3\xB3" "Ende\xB3\xB3" "E");
+    appended.append(
+        "\xB3\xB3"
+        "Ende\xB3\xB3"
+        "E");
     EXPECT_EQ(str(appended), "xThe long translated exit text");
-    EXPECT_TRUE(SString("The long translated exit text") == "\xB3\xB3" "Ende\xB3\xB3" "Ende");
+    EXPECT_TRUE(SString("The long translated exit text") ==
+                "\xB3\xB3"
+                "Ende\xB3\xB3"
+                "Ende");
     SString f;
-    f.format("\xB3\xB3" "Ende\xB3\xB3" "Ende %d", 1);
+    f.format(
+        "\xB3\xB3"
+        "Ende\xB3\xB3"
+        "Ende %d",
+        1);
     EXPECT_EQ(str(f), "The long translated exit text");
     table.clear();
 }
