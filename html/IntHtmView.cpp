@@ -1,0 +1,60 @@
+#include "IntHtmView.h"
+
+#include "SError.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+// Reads the whole file; false when it cannot be opened.
+bool readFile(const SString& path, SString& text) {
+    std::FILE* file = std::fopen(path.getChars(), "rb");
+    if (file == nullptr) return false;
+    std::string bytes;
+    char buffer[8192];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
+    std::fclose(file);
+    text.set(bytes.data(), int(bytes.size()));
+    return true;
+}
+}  // namespace
+
+SString IntHtmView::withResourcePath(const SString& path, const SString& parameters) {
+    SString folder(path);
+    const int slash = folder.findLastChar('/');
+    const int backslash = folder.findLastChar('\\');
+    const int end = slash > backslash ? slash : backslash;
+    folder = end >= 0 ? folder.left(end) : SString();
+    folder.append("\\");
+    folder.replace("\\", "/");
+    // An absolute POSIX folder already starts with the URL's path separator.
+    const char* prefix = folder.startsWith("/") ? "file://localhost" : "file://localhost/";
+
+    SString result(parameters);
+    if (!result.isEmpty()) result.append(";");
+    result.append("respfad=");
+    result.append(prefix);
+    result.append(folder);
+    return result;
+}
+
+void IntHtmView::loadFile(const SString& path, const SString& parameters) {
+    SString html;
+    if (!readFile(path, html)) {
+        globalError().showError(SString("Die Datei ") + path + " existiert nicht.", 0, "Info",
+                                MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    showHtml(html, withResourcePath(path, parameters));
+}
+
+void IntHtmView::showHtml(const SString& html, const SString& parameters) {
+    SString page = expandPage ? expandPage(*this, html, parameters) : html;
+    SHtmlDocument2& doc = getDocument();
+    doc.clear();
+    doc.write(page);
+    doc.close();
+    onHtmlShown();
+}
