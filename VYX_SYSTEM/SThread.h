@@ -10,8 +10,8 @@
 // worker to stop (stopRequested() turns true) and wait for it to end. A subclass must therefore
 // end onWorkThread() soon after stopRequested() turns true, and one whose worker uses its own
 // members must call terminate() in its own destructor: by the time this base destructor waits,
-// those members are gone. A worker still running when the SThread is destroyed is logged as an
-// error.
+// those members are gone, and the worker may only ask an SThread reference to itself whether to
+// stop. A worker still running when the SThread is destroyed is logged as an error.
 class SThread {
 public:
     SThread();
@@ -36,8 +36,7 @@ public:
     // getPriority(), but does not change the scheduling. false when no worker runs.
     bool setPriority(int priority);
     int getPriority() const { return priority; }
-
-protected:
+    // true once terminate() or the destructor has asked the worker to end.
     bool stopRequested() const { return stopFlag.load(std::memory_order_acquire); }
 
 private:

@@ -50,17 +50,23 @@ private:
     std::vector<std::string> events;
 };
 
-// Works until asked to stop; tells the test, through flags outside the object, that it did.
+// Works until asked to stop; tells the test, through flags outside the object, that it did. Once
+// running it touches nothing of its own part of the object, which may already be destroyed when the
+// stop request comes from the base destructor.
 class Looper : public SThread {
 public:
     Looper(std::atomic<bool>& entered, std::atomic<bool>& ended) : entered(entered), ended(ended) {}
     int onWorkThread() override {
+        std::atomic<bool>& done = ended;
+        const SThread& self = *this;
         entered = true;
-        while (!stopRequested())
+        while (!self.stopRequested())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        ended = true;
+        done = true;
         return 0;
     }
+
+private:
     std::atomic<bool>& entered;
     std::atomic<bool>& ended;
 };
