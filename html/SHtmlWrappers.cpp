@@ -1,6 +1,6 @@
 #include "SHtmlWrappers.h"
 
-#include "HtmlTrace.h"
+#include "SDebug.h"
 
 int SHTMLDocument2Impl::write(const SString& text) {
     if (pointer == nullptr) return 0;
@@ -46,7 +46,7 @@ IDispatch* SHtmlDocument2::getElementById(const SString& id, int index) {
     IHTMLElementCollection* all = nullptr;
     getAll(&all);
     if (all == nullptr) {
-        htmlTrace("Dokument hat keinen Inhalt.");
+        globalDebug().trace("Dokument hat keinen Inhalt.");
         return nullptr;
     }
     SHtmlElementCollection collection;

@@ -1,6 +1,6 @@
 #include "SIDispatch.h"
 
-#include "HtmlTrace.h"
+#include "SDebug.h"
 #include "SError.h"
 
 HRESULT STDMETHODCALLTYPE SIDispatch::QueryInterface(REFIID riid, void** ppvObject) {
@@ -40,7 +40,7 @@ HRESULT STDMETHODCALLTYPE SIDispatch::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCI
 
 HRESULT STDMETHODCALLTYPE SIDispatch::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
                                              EXCEPINFO*, UINT*) {
-    htmlTraceFormat("unbehandelte Dispatch-ID: %d", int(dispIdMember));
+    globalDebug().traceFormat("unbehandelte Dispatch-ID: %d", int(dispIdMember));
     return S_OK;
 }
 

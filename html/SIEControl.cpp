@@ -1,6 +1,6 @@
 #include "SIEControl.h"
 
-#include "HtmlTrace.h"
+#include "SDebug.h"
 #include "SError.h"
 
 SIEControl::~SIEControl() {
@@ -35,7 +35,8 @@ int SIEControl::create(HWND parentWindow) {
     IOleObject* object = nullptr;
     HRESULT hr = pageEngine().createBrowser(&object);
     if (FAILED(hr) || object == nullptr) {
-        htmlTraceFormat("FEHLER: SIEControl::create(..) kein Browser-Objekt, Fehler 0x%08X", unsigned(hr));
+        globalDebug().traceFormat("FEHLER: SIEControl::create(..) kein Browser-Objekt, Fehler 0x%08X",
+                                  unsigned(hr));
         return 0;
     }
     browserObject = object;
@@ -117,7 +118,7 @@ int SIEControl::sendJS(const SString& script) {
     win.take(found);
     SVariant value;
     if (win.execScript(script, "javascript", value)) return 1;
-    htmlTrace(SString("FEHLER: SIEControl::sendJS(..) win.execScript('") + script + "')");
+    globalDebug().trace(SString("FEHLER: SIEControl::sendJS(..) win.execScript('") + script + "')");
     return 0;
 }
 
@@ -169,7 +170,7 @@ int SIEControl::translateAccelerator(HWND hwnd, UINT message, WPARAM wParam, LPA
     if (browserObject == nullptr) return 0;
     void* found = nullptr;
     if (FAILED(browserObject->QueryInterface(IID_IOleInPlaceActiveObject, &found)) || found == nullptr) {
-        htmlTrace("kein IOleInPlaceActiveObject verf\xFCgbar");
+        globalDebug().trace("kein IOleInPlaceActiveObject verf\xFCgbar");
         return 0;
     }
     IOleInPlaceActiveObject* active = static_cast<IOleInPlaceActiveObject*>(found);

@@ -1,7 +1,7 @@
 #include "SWebBrowserEvents2.h"
 
-#include "HtmlTrace.h"
 #include "PageModel.h"
+#include "SDebug.h"
 
 HRESULT STDMETHODCALLTYPE SWebBrowserEvents2::QueryInterface(REFIID riid, void** ppvObject) {
     if (ppvObject != nullptr && riid == DIID_DWebBrowserEvents2) {
@@ -14,7 +14,7 @@ HRESULT STDMETHODCALLTYPE SWebBrowserEvents2::QueryInterface(REFIID riid, void**
 
 int SWebBrowserEvents2::onBeforeNavigate2(IDispatch*, const SString&, const SString&, VARIANT*,
                                           const SString&) {
-    htmlTrace("SWebBrowserEvents2::onBeforeNavigate2(..)");
+    globalDebug().trace("SWebBrowserEvents2::onBeforeNavigate2(..)");
     return 0;
 }
 
