@@ -25,6 +25,11 @@ GMainContext* context() {
     return g_main_context_default();
 }
 
+// The context is made before main, hence before any thread that may call wake() is started: thread
+// start then orders its creation before that thread's use also for tools that cannot see GLib's
+// own once-initialisation (the thread sanitizer).
+[[maybe_unused]] GMainContext* const contextAtStart = context();
+
 // The deadline of one wait: a source that becomes ready at the deadline and only ends the poll.
 gboolean deadlineDispatch(GSource* source, GSourceFunc, gpointer) {
     g_source_set_ready_time(source, -1);
