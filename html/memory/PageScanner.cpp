@@ -58,6 +58,22 @@ const Entity entities[] = {
     {"euro", 0x20AC}, {"copy", 0xA9}, {"sect", 0xA7},  {"micro", 0xB5},   {"middot", 0xB7},
 };
 
+bool isInlineTag(const std::string& tag) {
+    static const char* const inlines[] = {"a",     "b",    "big",    "em",  "font", "i",
+                                          "small", "span", "strong", "sub", "sup",  "u"};
+    for (const char* t : inlines)
+        if (tag == t) return true;
+    return false;
+}
+
+bool closesParagraph(const std::string& tag) {
+    static const char* const blocks[] = {"p",  "div", "table", "ul", "ol", "dl", "pre", "form",
+                                         "h1", "h2",  "h3",    "h4", "h5", "h6", "hr",  "blockquote"};
+    for (const char* t : blocks)
+        if (tag == t) return true;
+    return false;
+}
+
 }  // namespace
 
 bool Element::has(const std::string& name) const {
@@ -285,6 +301,17 @@ Result scan(const std::string& text) {
                     closeTo(d - 1, lt);
                     break;
                 }
+        }
+        if (closesParagraph(element.tag)) {
+            // A block starts: an open paragraph ends here, as in the browser.
+            for (size_t d = open.size(); d > 0; --d) {
+                const std::string& t = result.elements[size_t(open[d - 1])].tag;
+                if (t == "p") {
+                    closeTo(d - 1, lt);
+                    break;
+                }
+                if (!isInlineTag(t)) break;
+            }
         }
         element.innerStart = i;
         element.innerEnd = i;
