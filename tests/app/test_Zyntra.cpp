@@ -128,3 +128,70 @@ TEST(Zyntra, ClosedPortFailsWithTheWriteErrorText) {
               "ffneten Port.\r\nBitte verwenden Sie zuerst SComPort::open(..)");
     EXPECT_EQ(str(zyntra.getVersion()), "");
 }
+
+#ifdef VYX_HAVE_SIM
+#include "ZyntraSim.h"
+
+namespace {
+
+// The simulator behind COM11 and the device link opened on it.
+class ZyntraOnSimulator : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim.start()) << sim.lastError();
+        setenv("VYX_PORT_COM11", sim.slavePath().c_str(), 1);
+        ASSERT_EQ(zyntra.open("COM11"), 1) << zyntra.lastError.getChars();
+    }
+    void TearDown() override {
+        zyntra.close(0);
+        sim.stop();
+        unsetenv("VYX_PORT_COM11");
+    }
+    ZyntraSim sim;
+    Zyntra zyntra;
+};
+
+}  // namespace
+
+TEST_F(ZyntraOnSimulator, VersionTextComesFromTheIdentificationLine) {
+    struct Case {
+        ZyntraSimMisbehaviour misbehaviour;
+        const char* version;
+    } cases[] = {
+        {ZyntraSimMisbehaviour::None, "Zyntra V3.1"},
+        {ZyntraSimMisbehaviour::OldFirmware, "Zyntra V2.4"},
+        {ZyntraSimMisbehaviour::ForeignDevice, "Serial Adapter V1.0"},
+        {ZyntraSimMisbehaviour::NoAnswer, ""},
+    };
+    for (const Case& c : cases) {
+        sim.setMisbehaviour(c.misbehaviour);
+        EXPECT_EQ(str(zyntra.getVersion()), c.version);
+    }
+}
+
+TEST_F(ZyntraOnSimulator, ModeCommandsAreAnsweredAndSilenceFailsAfterTheLimit) {
+    SString answer("unchanged");
+    EXPECT_EQ(zyntra.sendCmd("m", &answer), 1);
+    EXPECT_EQ(str(answer), "mode m Dexmode OK\n");
+    EXPECT_EQ(sim.state().mode, 'm');
+
+    sim.setMisbehaviour(ZyntraSimMisbehaviour::NoAnswer);
+    answer = "unchanged";
+    EXPECT_EQ(zyntra.sendCmd("p", &answer), 0);
+    EXPECT_EQ(str(answer), "unchanged");
+    EXPECT_EQ(sim.state().mode, 'p');  // carried out, only the answer was withheld
+}
+
+TEST_F(ZyntraOnSimulator, ALateAnswerNeverBecomesTheNextCommandsAnswer) {
+    ZyntraSimOptions options = sim.options();
+    options.misbehaviour = ZyntraSimMisbehaviour::LateAnswer;
+    options.lateAnswerMs = 300;
+    sim.setOptions(options);
+    SString answer;
+    EXPECT_EQ(zyntra.sendCmd("u", &answer), 0);
+    EventLoop::wait(400);  // the late answer has come meanwhile
+    sim.setMisbehaviour(ZyntraSimMisbehaviour::None);
+    EXPECT_EQ(zyntra.sendCmd("m", &answer), 1);
+    EXPECT_EQ(str(answer), "mode m Dexmode OK\n");
+}
+#endif
