@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Layout of the resource archive appended to the program file, shared by the reader (SResources)
+// and the packer (vyx-pack) so that the two cannot drift apart.
+//
+//   S       6  start magic "vyxres"
+//   S+6     4  header length H (12: bytes from S+6 to the first entry, this word included)
+//   S+10    4  header word, written as 1
+//   S+14    4  header word, written as 0
+//   S+6+H      entries: kind (1 byte, 0 = file), name length N (4), name (N bytes, Windows-1252,
+//              lower case), data length D (4), data (D bytes, each XOR the scramble key)
+//   E-10    6  end magic "vyxend"
+//   E-4     4  S
+//
+// Integers are unsigned 32-bit little-endian. The entry list has no count: it ends at the kind
+// byte that equals the first byte of the end magic.
+namespace archive {
+
+constexpr unsigned char kScrambleKey = 0x5A;
+constexpr char kStartMagic[] = "vyxres";
+constexpr char kEndMagic[] = "vyxend";
+constexpr int kMagicLength = 6;
+constexpr uint32_t kHeaderLength = 12;
+constexpr uint32_t kHeaderWord2 = 1;
+constexpr uint32_t kHeaderWord3 = 0;
+constexpr int kTrailerLength = 10;  // end magic and start offset
+constexpr uint32_t kMinStartOffset = 100;
+constexpr unsigned char kKindFile = 0;
+
+// The program image carries an 11-byte marker: ten lower-case letters and a state character,
+// '1' when an archive is appended to the program file, '0' when not.
+constexpr int kMarkerLetters = 10;
+constexpr int kMarkerLength = 11;
+constexpr char kStateNoArchive = '0';
+constexpr char kStateArchive = '1';
+// The state character of the running program's own marker.
+char markerState();
+// The ten marker letters, read from the one marker object, so that no second copy of the letters
+// exists in a program image.
+std::string markerLetters();
+
+uint32_t readU32(const unsigned char* p);
+void appendU32(std::string& out, uint32_t value);
+void scramble(unsigned char* data, size_t length, unsigned char key = kScrambleKey);
+
+// An entry name is written as <extraction folder>/<name>: it must be a plain file name. Refused:
+// empty, "." and "..", any '/' or '\\', a drive colon, and control bytes (NUL included).
+bool isSafeEntryName(const char* name, size_t length);
+
+struct Entry {
+    std::string name;  // Windows-1252, already lower case
+    std::string data;  // plain bytes
+};
+
+// The archive bytes for entries placed at file offset startOffset.
+std::string build(const std::vector<Entry>& entries, uint32_t startOffset);
+
+// Offsets of every marker (the ten letters followed by a state character '0' or '1') in image.
+std::vector<size_t> findMarkers(const std::string& image);
+
+}  // namespace archive
