@@ -1,5 +1,6 @@
 #include "SSystem.h"
 
+#include "EnvVar.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,30 +15,6 @@ std::string str(const SString& s) {
     return std::string(s.getChars(), size_t(s.getLength()));
 }
 
-// Sets (or, with nullptr, removes) an environment variable for one test and restores it after.
-class EnvVar {
-public:
-    EnvVar(const char* name, const char* value) : name(name) {
-        const char* old = std::getenv(name);
-        had = old != nullptr;
-        if (had) previous = old;
-        if (value != nullptr)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~EnvVar() {
-        if (had)
-            ::setenv(name, previous.c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-
-private:
-    const char* name;
-    bool had;
-    std::string previous;
-};
 }  // namespace
 
 TEST(SSystem, ErrorTexts) {
