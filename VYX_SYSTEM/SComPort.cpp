@@ -53,6 +53,8 @@ SComPort::~SComPort() {
 void SComPort::onReceive(unsigned char /*byte*/) {}
 
 int SComPort::open(const SString& portName, void* notifyWindowToUse) {
+    // A second open would lose the device and the running reader thread of the first.
+    if (handle.load() != 0 || reader.joinable()) close(0);
     notifyWindow = notifyWindowToUse;
     if (!portName.isEmpty() && portName != settings.port) settings.port = portName;
     const SString& name = settings.port;

@@ -31,8 +31,9 @@ public:
     virtual ~SComPort();
 
     // Opens and configures the port and starts the reader thread. An empty name reopens the port
-    // named in settings; another name replaces it there. The notify window is kept for the
-    // interface's sake; no window messages are sent on this platform.
+    // named in settings; another name replaces it there. A port that is still open is closed
+    // first. The notify window is kept for the interface's sake; no window messages are sent on
+    // this platform.
     int open(const SString& portName, void* notifyWindow = nullptr);
     // Stops the reader thread and closes the device; with keepSettings 0 the line state found at
     // open is written back first. Does nothing when the port is closed.

@@ -189,8 +189,9 @@ TEST(SComPort, CloseRestoresTheLineFoundAtOpenAndEndsTheReader) {
     EXPECT_EQ(after.c_cflag & CSTOPB, 0u);
     port.close(0);  // closed already: nothing happens
 
-    // The port can be opened again after the close.
+    // The port opens again after the close, and opening it while open closes it first.
     ASSERT_EQ(port.open(""), 1);
+    ASSERT_EQ(port.open("COM4"), 1);
     port.close(0);
 }
 
