@@ -131,8 +131,11 @@ SString SMapStringToString::join(const SString& keySeparator, const SString& pai
 int SMapStringToString::parse(const SString& text, const SString& pairSeparator, const SString& keySeparator,
                               bool clearFirst) {
     if (clearFirst) clear();
-    // Empty separators would be found everywhere and never move the walk on.
-    if (pairSeparator.isEmpty() || keySeparator.isEmpty()) return -1;
+    // Lengths as the search sees them (up to a NUL byte). Empty separators would be found
+    // everywhere and never move the walk on.
+    const int pairLength = int(std::strlen(pairSeparator.getChars()));
+    const int keyLength = int(std::strlen(keySeparator.getChars()));
+    if (pairLength == 0 || keyLength == 0) return -1;
     int pairs = 0;
     int pos = 0;
     const int length = text.getLength();
@@ -141,13 +144,13 @@ int SMapStringToString::parse(const SString& text, const SString& pairSeparator,
         const int k = text.find(keySeparator, pos);
         // A piece without a key separator is malformed, also the last one.
         if (k < 0 || (p >= 0 && p < k)) return -1;
-        const int valueStart = k + keySeparator.getLength();
+        const int valueStart = k + keyLength;
         const int valueEnd = p >= 0 ? p : length;
         set(text.mid(pos, k - pos),
             valueEnd > valueStart ? text.mid(valueStart, valueEnd - valueStart) : SString());
         ++pairs;
         if (p < 0) break;
-        pos = p + pairSeparator.getLength();
+        pos = p + pairLength;
     }
     return pairs;
 }

@@ -193,7 +193,9 @@ bool SNumList::parse(const SString& text, bool clearFirst, SString* rejected) {
         if (rejected != nullptr) {
             SRegExp number;
             if (number.findOne(token, NUMBER_PATTERN, 0) != 0 || number.getMatchEnd(0) != len) {
-                rejected->set(token.getChars(), len);
+                // Shown to the user as typed: a raw copy, not offered to the language table.
+                rejected->set("");
+                rejected->append(token, -1);
                 return false;
             }
         }
@@ -206,7 +208,8 @@ bool SNumList::parse(const SString& text, bool clearFirst, SString* rejected) {
 
 int SNumList::split(const SString& text, const SString& separator) {
     clear();
-    const int sepLength = separator.getLength();
+    // Measured as the search sees it (up to a NUL byte).
+    const int sepLength = int(std::strlen(separator.getChars()));
     if (sepLength == 0) return 0;  // would never advance
     int from = 0;
     int pos = text.find(separator, 0);

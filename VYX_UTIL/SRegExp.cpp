@@ -196,9 +196,10 @@ int SRegExp::getResults(SStringList& results) {
 }
 
 SString SRegExp::replace(const SString& subjectText, const SString& pattern, const SString& replacement) {
-    if (!compile(pattern)) return SString();
-    subject.set(subjectText.getChars(), subjectText.getLength());
+    // One result object for every return: a copy of it would pass the language table again.
     SString result;
+    if (!compile(pattern)) return result;
+    subject.set(subjectText.getChars(), subjectText.getLength());
     int pos = 0;  // the remainder is the subject from here on
     int options = 0;
     bool notEmpty = false;

@@ -171,7 +171,8 @@ void SStringList::sort(int direction) {
 
 int SStringList::split(const SString& text, const SString& separator) {
     clear();
-    const int sepLength = separator.getLength();
+    // Measured as the search sees it (up to a NUL byte).
+    const int sepLength = int(std::strlen(separator.getChars()));
     if (sepLength == 0) return 0;  // would never advance
     int from = 0;
     int pos = text.find(separator, 0);

@@ -56,6 +56,7 @@ TEST(SNumList, ParseStopsAtTheFirstRejectedToken) {
         {"#12345", "#12345", {}, {0}},
         {"7 \"AB", "\"AB", {7}, {7, 0}},  // an unclosed quote is a token of its own, not lost
         {"\"", "\"", {}, {0}},
+        {"1 \xB3\xB3k\xB3\xB3v", "\xB3\xB3k\xB3\xB3v", {1}, {1, 0}},  // shown as typed
     };
     for (const Case& c : cases) {
         SNumList list;

@@ -139,6 +139,7 @@ TEST(SRegExp, ReplaceTakesTheReplacementLiterally) {
         {"abc", "/x*/", "-", "-abc"},
         {"xxa", "/x*/", "-", "--a"},
         {"ab", "/(?<=a)b/", "!", "a!"},
+        {"x\xB3\xB3k\xB3\xB3v", "/x/", "-", "-\xB3\xB3k\xB3\xB3v"},  // data is not a literal to translate
     };
     for (const Case& c : cases) {
         SRegExp re;

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Runs the libFuzzer targets for a bounded time each.
+#
+#   scripts/fuzz.sh <seconds> [target...]
+#
+# Configures and builds the fuzz build (clang, -DVYX_FUZZ=ON) in build-fuzz beside this script's
+# repository, or in $BUILD_DIR when that is set. Each target runs for <seconds> on its corpus
+# folder <build>/corpus/<target> (kept between runs); crash inputs land in
+# <build>/artifacts/<target>/. Without targets, every fuzz/fuzz_*.cpp is run. Prints each
+# target's final execution count and whether it crashed; exits non-zero when one did.
+set -uo pipefail
+
+if [ $# -lt 1 ] || ! [[ "$1" =~ ^[0-9]+$ ]]; then
+    echo "usage: $0 <seconds> [target...]" >&2
+    exit 2
+fi
+seconds=$1
+shift
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build-fuzz}
+
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+    for f in "$root"/fuzz/fuzz_*.cpp; do
+        [ -e "$f" ] || continue
+        targets+=("$(basename "$f" .cpp)")
+    done
+fi
+if [ ${#targets[@]} -eq 0 ]; then
+    echo "no fuzz targets in $root/fuzz" >&2
+    exit 2
+fi
+
+if [ ! -f "$build/CMakeCache.txt" ] || ! grep -q '^VYX_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVYX_FUZZ=ON -DVYX_BENCH=OFF >/dev/null || {
+        echo "configure failed" >&2
+        exit 2
+    }
+else
+    cmake "$build" >/dev/null  # picks up fuzz targets added since
+fi
+cmake --build "$build" -j2 --target "${targets[@]}" || {
+    echo "build failed" >&2
+    exit 2
+}
+
+crashed=0
+for t in "${targets[@]}"; do
+    corpus="$build/corpus/$t"
+    artifacts="$build/artifacts/$t"
+    log="$build/fuzz-$t.log"
+    mkdir -p "$corpus" "$artifacts"
+    "$build/$t" "$corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+        -artifact_prefix="$artifacts/" -print_final_stats=1 >"$log" 2>&1
+    rc=$?
+    done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1)
+    if [ $rc -eq 0 ]; then
+        echo "$t: ${done_line:-(no DONE line)} - no crash"
+    else
+        crashed=1
+        echo "$t: CRASH (exit $rc) - see $log and $artifacts/"
+        grep -E 'ERROR: |SUMMARY: |Test unit written' "$log" | head -n 5 | sed 's/^/    /'
+    fi
+done
+exit $crashed
