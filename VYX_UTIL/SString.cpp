@@ -184,8 +184,16 @@ SString& SString::set(const char* text, int n) {
         assign("", 0);
         return *this;
     }
-    const char* t = lookup(text);
-    assign(t, t == text ? n : int(std::strlen(t)));
+    // A text with a known length need not end in a NUL (received bytes, a piece of a buffer):
+    // only its n bytes are read, and a literal is looked up from a terminated copy of them.
+    if (n >= 2 && (unsigned char)text[0] == 0xB3 && (unsigned char)text[1] == 0xB3) {
+        SString raw;
+        raw.assign(text, n);
+        const char* t = lookup(raw.chars);
+        assign(t, t == raw.chars ? raw.length : int(std::strlen(t)));
+        return *this;
+    }
+    assign(text, n);
     return *this;
 }
 
@@ -327,12 +335,14 @@ SString operator+(const char* a, const SString& b) {
 // ---- substrings --------------------------------------------------------------------------------
 
 SString SString::mid(int pos, int count) const {
+    // One result object for every return, so it is never copied: a copy would offer a piece that
+    // begins with the literal marker to the language table.
+    SString r;
     if (pos < 0) pos += length;
     if (pos < 0) pos = 0;  // still before the start: the result starts at the beginning
-    if (pos > length) return SString();
+    if (pos > length) return r;
     if (count < 0) count = (length + count - pos) > 0 ? length + count - pos : 0;
     if (count > length - pos) count = length - pos;
-    SString r;
     r.assign(chars + pos, count);
     return r;
 }
