@@ -32,7 +32,11 @@ if [ ${#targets[@]} -eq 0 ]; then
     exit 2
 fi
 
-if [ ! -f "$build/CMakeCache.txt" ] || ! grep -q '^VYX_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
+if [ -f "$build/CMakeCache.txt" ] && ! grep -q '^VYX_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
+    echo "$build is a build without VYX_FUZZ; choose another BUILD_DIR" >&2
+    exit 2
+fi
+if [ ! -f "$build/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVYX_FUZZ=ON -DVYX_BENCH=OFF >/dev/null || {
         echo "configure failed" >&2
         exit 2
