@@ -44,5 +44,5 @@ private:
     int* items;
     int count;
     int capacity;
-    int spare;
+    mutable int spare;  // handed out by getAt on an empty list
 };

@@ -53,7 +53,7 @@ int SStringList::compareEntries(const SString& a, const SString& b) const {
     return a.compare(b, ignoreCase);
 }
 
-SString& SStringList::getAt(int index) {
+const SString& SStringList::getAt(int index) const {
     if (index < 0 || index >= count) {
         showListIndexError(getClassName(), "getAt", index, count);
         if (count == 0) {
@@ -65,8 +65,9 @@ SString& SStringList::getAt(int index) {
     return *items[index];
 }
 
-const SString& SStringList::getAt(int index) const {
-    return const_cast<SStringList*>(this)->getAt(index);
+// The entries and the spare are never const themselves, so handing them out writable is sound.
+SString& SStringList::getAt(int index) {
+    return const_cast<SString&>(static_cast<const SStringList*>(this)->getAt(index));
 }
 
 bool SStringList::setAt(int index, const SString& entry) {

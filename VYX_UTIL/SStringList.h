@@ -63,5 +63,5 @@ private:
     SString** items;
     int count;
     int capacity;
-    SString spare;  // handed out by getAt on an empty list
+    mutable SString spare;  // handed out by getAt on an empty list
 };
