@@ -421,7 +421,6 @@ int MemoryPage::getBrowserSinkCount() const {
 int MemoryPage::getDocumentSinkCount() const {
     return int(browser->document.eventsPoint.sinks.size());
 }
-bool MemoryPage::isBrowserCreated() const {
     return browser->references > 0;
 }
 HWND MemoryPage::getBrowserParent() const {

@@ -106,7 +106,6 @@ public:
 
     int getBrowserSinkCount() const;
     int getDocumentSinkCount() const;
-    bool isBrowserCreated() const;
     HWND getBrowserParent() const;
     static HWND getBrowserWindow();
     // References handed out by page objects and not yet released (0 when every caller let go),
