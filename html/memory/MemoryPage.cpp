@@ -421,8 +421,6 @@ int MemoryPage::getBrowserSinkCount() const {
 int MemoryPage::getDocumentSinkCount() const {
     return int(browser->document.eventsPoint.sinks.size());
 }
-    return browser->references > 0;
-}
 HWND MemoryPage::getBrowserParent() const {
     return browser->parent;
 }
