@@ -123,7 +123,6 @@ bool SResources::createExtractDirectory() {
                     --tryCounter;
                     continue;
                 }
-                systemError = fsErrorText(fsLastError());
                 break;
             case ResFolderResult::failed:
                 break;

@@ -33,10 +33,9 @@ ResFolderResult resCreatePrivateFolder(const SString& path, SString& error) {
     if (mkdir(native(path).c_str(), 0700) == 0) return ResFolderResult::created;
     const int e = errno;
     if (e == EEXIST) return ResFolderResult::exists;
-    if (e == ENOENT) return ResFolderResult::noParent;
     error = fsErrorText(e);
     fsSetLastError(e);
-    return ResFolderResult::failed;
+    return e == ENOENT ? ResFolderResult::noParent : ResFolderResult::failed;
 }
 
 bool resRemoveFolder(const SString& path) {
