@@ -1,5 +1,6 @@
 #include "SThread.h"
 
+#include "EventLoop.h"
 #include "SError.h"
 
 #include <chrono>
@@ -39,6 +40,7 @@ void SThread::threadProc(SThread* self) {
     currentWorker = nullptr;
     // The last touch of the object: from here on its owner may destroy it.
     self->running.store(false, std::memory_order_release);
+    EventLoop::wake();  // a startAndDispatch() waiting in the loop looks again at once
 }
 
 void SThread::joinFinished() {
@@ -61,10 +63,9 @@ bool SThread::start() {
 
 bool SThread::startAndDispatch() {
     if (!start()) return false;
-    // Until the event-loop seam dispatches the caller's events during this wait, it sleeps in
-    // short steps until the worker has finished.
-    while (isRunning())
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The caller's events keep flowing while the worker runs.
+    while (!EventLoop::waitUntil(100, [this] { return !isRunning(); })) {
+    }
     joinFinished();
     return true;
 }
