@@ -7,6 +7,21 @@ SError& globalError() {
     return *error;
 }
 
+namespace {
+// True when entry stands in log as a whole entry. Every line break inside an entry is followed by a
+// TAB, so an entry ends at the end of the log or at a CR LF that is not followed by a TAB; a mere
+// substring match would drop "Datei" after "Datei fehlt" was logged.
+bool containsEntry(const SString& log, const SString& entry) {
+    for (int pos = log.find(entry); pos >= 0; pos = log.find(entry, pos + 1)) {
+        int end = pos + entry.getLength();
+        if (end == log.getLength()) return true;
+        if (log.getCharAt(end) == '\r' && log.getCharAt(end + 1) == '\n' && log.getCharAt(end + 2) != '\t')
+            return true;
+    }
+    return false;
+}
+}  // namespace
+
 SString SError::systemMessage(int errorNumber) {
     if (errorNumber == 0) return SString();
     char buffer[256];
@@ -37,7 +52,7 @@ void SError::logError(const SString& text, int errorNumber) {
     entry.trim();
     entry.replace("\r\n", "\r\n\t");
     entry.insert(0, SString("\r\n"));
-    if (log.find(entry) < 0) log.append(entry);
+    if (!containsEntry(log, entry)) log.append(entry);
 }
 
 void SError::showLog() {

@@ -18,11 +18,12 @@ TEST_F(SErrorTest, LogKeepsEachEntryOnceWithContinuationLinesIndented) {
     errors.logError("Datei fehlt");
     errors.logError("erste Zeile\r\nzweite Zeile");
     errors.logError("Port", 2);
+    errors.logError("Datei");  // part of an earlier entry, but an entry of its own
     std::string want =
         "\r\nDatei fehlt"
         "\r\nerste Zeile\r\n\tzweite Zeile"
         "\r\nPort\r\n\tFehlernummer: 2\r\n\t" +
-        std::string(SError::systemMessage(2).getChars());
+        std::string(SError::systemMessage(2).getChars()) + "\r\nDatei";
     EXPECT_EQ(std::string(errors.log), want);
     EXPECT_TRUE(boxes.boxes.empty());
 }
