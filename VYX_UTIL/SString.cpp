@@ -198,8 +198,16 @@ SString& SString::set(const char* text, int n) {
 }
 
 SString& SString::set(const SString& other) {
-    if (&other == this) return *this;
-    return set(other.chars, other.length);
+    // The other string's text already passed the language table when it became a string; copying
+    // it again must not turn received bytes that happen to start with the marker into a translation.
+    if (&other != this) assign(other.chars, other.length);
+    return *this;
+}
+
+SString& SString::setRaw(const char* data, int n) {
+    if (data == nullptr || n < 0) n = 0;
+    assign(data ? data : "", n);
+    return *this;
 }
 
 SString& SString::set(char c) {
@@ -277,7 +285,8 @@ SString& SString::append(const SString& other, int count) {
 }
 
 SString& SString::append(const SString& other) {
-    return append(other.chars);
+    appendRaw(other.chars, other.length);
+    return *this;
 }
 
 SString& SString::append(const char* text) {

@@ -24,7 +24,10 @@ public:
 
     SString& set(const char* text);
     SString& set(const char* text, int length);
+    // Copies the other string's text as it is (it was looked up when it became a string).
     SString& set(const SString& other);
+    // Bytes from a file, a device or the system, exactly as they are: no language table.
+    SString& setRaw(const char* data, int length);
     SString& set(char c);
     SString& set(int value);
     SString& set(double value);

@@ -255,5 +255,20 @@ TEST(SString, LocalisableLiteralsResolveOnAssignment) {
         "Ende %d",
         1);
     EXPECT_EQ(str(f), "The long translated exit text");
+
+    // Text that is already a string is copied as it is: bytes from a device or a file that
+    // happen to start with the marker pair never turn into a translation on copy.
+    SString received;
+    received.setRaw(
+        "\xB3\xB3"
+        "Ende\xB3\xB3"
+        "x",
+        9);
+    SString copy(received), assigned;
+    assigned = received;
+    SString appendedCopy;
+    appendedCopy.append(received);
+    for (const SString* c : {&copy, &assigned, &appendedCopy})
+        EXPECT_EQ(c->getLength(), 9);
     table.clear();
 }
