@@ -153,7 +153,7 @@ void SRegExp::appendPairs(SStringList& results, const SString& text) const {
 
 int SRegExp::findAll(const SString& subjectText, const SString& pattern, SStringList& results) {
     if (!compile(pattern)) return 0;
-    subject.set(subjectText.getChars(), subjectText.getLength());
+    subject.set(subjectText);
     const int length = subject.getLength();
     // In UTF-8 mode the first search checks the subject; later ones start at match boundaries.
     int options = utf8 ? 0 : PCRE_NO_UTF8_CHECK;
@@ -183,7 +183,7 @@ int SRegExp::findAll(const SString& subjectText, const SString& pattern, SString
 
 int SRegExp::findOne(const SString& subjectText, const SString& pattern, int start) {
     if (!compile(pattern)) return -1;
-    subject.set(subjectText.getChars(), subjectText.getLength());
+    subject.set(subjectText);
     // In UTF-8 mode the subject is checked (a start offset may also fall inside a character).
     if (!search(subject, start, utf8 ? 0 : PCRE_NO_UTF8_CHECK, "findOne")) return -1;
     return offsets[0];
@@ -196,10 +196,9 @@ int SRegExp::getResults(SStringList& results) {
 }
 
 SString SRegExp::replace(const SString& subjectText, const SString& pattern, const SString& replacement) {
-    // One result object for every return: a copy of it would pass the language table again.
     SString result;
     if (!compile(pattern)) return result;
-    subject.set(subjectText.getChars(), subjectText.getLength());
+    subject.set(subjectText);
     int pos = 0;  // the remainder is the subject from here on
     int options = 0;
     bool notEmpty = false;

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (at >= 0 ? (at < start || at > length || texts < 1) : texts != 0) __builtin_trap();
     if (re.findOne(subject, pattern, 0) >= 0 && matches == 0) __builtin_trap();
 
-    // The object works on a copy of the subject, which (like every copy) passes the language table.
+    // The object works on a copy of the subject, taken as it is.
     const SString copy(subject);
     const SString replaced = re.replace(subject, pattern, "<>");
     if (matches == 0 && replaced != copy) __builtin_trap();
