@@ -30,25 +30,26 @@ SString SError::systemMessage(int errorNumber) {
     return SString(text ? text : "");
 }
 
-int SError::showError(const SString& text, int errorNumber, const SString& title, unsigned type) {
+namespace {
+// The text, and with an error number the label, the number and the system's text on new lines.
+SString withErrorNumber(const SString& text, int errorNumber, const char* label) {
     SString message(text);
     if (errorNumber != 0) {
-        message.append("\r\n Fehlernummer: ");
+        message.append(label);
         message.append(errorNumber);
         message.append("\r\n");
-        message.append(systemMessage(errorNumber));
+        message.append(SError::systemMessage(errorNumber));
     }
-    return dialogs().messageBox(message, title, type);
+    return message;
+}
+}  // namespace
+
+int SError::showError(const SString& text, int errorNumber, const SString& title, unsigned type) {
+    return dialogs().messageBox(withErrorNumber(text, errorNumber, "\r\n Fehlernummer: "), title, type);
 }
 
 void SError::logError(const SString& text, int errorNumber) {
-    SString entry(text);
-    if (errorNumber != 0) {
-        entry.append("\r\nFehlernummer: ");
-        entry.append(errorNumber);
-        entry.append("\r\n");
-        entry.append(systemMessage(errorNumber));
-    }
+    SString entry = withErrorNumber(text, errorNumber, "\r\nFehlernummer: ");
     entry.trim();
     entry.replace("\r\n", "\r\n\t");
     entry.insert(0, SString("\r\n"));
