@@ -1,5 +1,6 @@
 #include "SComPortMap.h"
 
+#include "SFileIni.h"
 #include "SStringList.h"
 #include "SerialDevice.h"
 
@@ -47,30 +48,9 @@ SString SComPortMap::getConfigFile() {
 
 SString SComPortMap::readIniValue(const SString& file, const SString& section, const SString& key) {
     if (file.isEmpty()) return SString();
-    FILE* f = std::fopen(file, "rb");
-    if (f == nullptr) return SString();
-    SString header = SString("[") + section + "]";
-    SString prefix = key + "=";
-    bool inSection = false;
-    SString value;
-    char line[1024];
-    while (std::fgets(line, sizeof line, f) != nullptr) {
-        SString text(line);
-        while (text.endsWith("\n") || text.endsWith("\r"))
-            text = text.left(-1);
-        if (text.startsWith("[")) {
-            if (inSection) break;  // only the first section of the name counts
-            SString name(text);
-            inSection = name.trimRight() == header;
-            continue;
-        }
-        if (inSection && text.startsWith(prefix)) {
-            value = text.mid(prefix.getLength());
-            break;
-        }
-    }
-    std::fclose(f);
-    return value;
+    SFileIni ini;
+    if (!ini.open(file)) return SString();  // no configuration file: no override
+    return ini.readString(section, key);
 }
 
 SString SComPortMap::resolve(const SString& portName, SString* rule) {
