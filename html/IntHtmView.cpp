@@ -1,6 +1,8 @@
 #include "IntHtmView.h"
 
+#include "PageTemplate.h"
 #include "SError.h"
+#include "SResources.h"
 
 #include <cstdio>
 #include <string>
@@ -20,6 +22,13 @@ bool readFile(const SString& path, SString& text) {
     return true;
 }
 }  // namespace
+
+IntHtmView::IntHtmView() {
+    expandPage = [](IntHtmView& view, const SString& html, const SString& parameters) {
+        PageTemplate expansion(globalResources());
+        return expansion.expand(html, parameters, view.blockContextMenu != 0);
+    };
+}
 
 SString IntHtmView::withResourcePath(const SString& path, const SString& parameters) {
     SString folder(path);

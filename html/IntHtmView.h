@@ -8,7 +8,7 @@
 // expanded (template directives, parameters) and written into the blank document.
 class IntHtmView : public SIEControl {
 public:
-    IntHtmView() = default;
+    IntHtmView();
     ~IntHtmView() override = default;
     const char* getClassName() const override { return "IntHtmView"; }
 
@@ -28,7 +28,7 @@ public:
     // Inject the script that blocks the page's context menu when expanding.
     int blockContextMenu = 1;
 
-    // Template expansion of a page text with its parameters. Until the expansion is built the
-    // text is written as it is.
+    // Template expansion of a page text with its parameters (PageTemplate over globalResources(),
+    // set by the constructor). Empty: the text is written as it is.
     std::function<SString(IntHtmView& view, const SString& html, const SString& parameters)> expandPage;
 };

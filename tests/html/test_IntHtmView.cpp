@@ -1,5 +1,6 @@
 #include "IntHtmView.h"
 #include "MemoryPage.h"
+#include "PageTemplate.h"
 #include "TempDir.h"
 #include "testing/ScriptedDialogs.h"
 
@@ -98,8 +99,10 @@ TEST_F(IntHtmViewTest, ShowHtmlWritesThePageThenCallsOnHtmlShown) {
     page.calls.clear();
     view.showHtml("<html><head></head><body><span id=status>bereit</span></body></html>", "lang=de");
     EXPECT_EQ(page.calls, (std::vector<SString>{"clear", "close"}));
+    // The page is expanded on the way: the context-menu script lands behind the head tag.
     EXPECT_EQ(page.writes,
-              (std::vector<SString>{"<html><head></head><body><span id=status>bereit</span></body></html>"}));
+              (std::vector<SString>{SString("<html>") + PageTemplate::contextMenuScript() +
+                                    "</head><body><span id=status>bereit</span></body></html>"}));
     EXPECT_EQ(view.statusAtShown, "bereit");  // the page is there when the hook runs
 
     // A second page replaces the first.
