@@ -6,18 +6,16 @@
 #include "SError.h"
 #include "SFile.h"
 #include "SFileIni.h"
-#include "SRegExp.h"
 #include "SResources.h"
 #include "SStringList.h"
 
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 namespace {
-
-// Texts per directive match: whole tag, command, argument, type, the always empty group.
-const int kTextsPerMatch = 5;
 
 std::string_view view(const SString& s) {
     return std::string_view(s.getChars(), size_t(s.getLength()));
@@ -104,7 +102,80 @@ const char* const kStyleClose = "\r\n</style>";
 const char* const kScriptOpen = "<script>\r\n";
 const char* const kScriptClose = "\r\n</script>";
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 }  // namespace
+
+namespace {
+
+// Byte offsets of one directive: [start, end) the whole tag; the parts as [from, to) pairs.
+struct Span {
+    size_t start = 0, end = 0;
+    size_t commandFrom = 0, commandTo = 0;
+    size_t argumentFrom = 0, argumentTo = 0;
+    size_t typeFrom = 0, typeTo = 0;
+};
+
+// The same search as directivePattern() with the regular expression engine, from one position
+// on, but without collecting every match into a list: a grown page may repeat one tag a million
+// times, and the expansion needs each distinct tag only once.
+bool scanDirective(std::string_view subject, size_t from, Span& span) {
+    const std::string_view open = "<!!vyx_";
+    for (size_t p = subject.find(open, from); p != std::string_view::npos; p = subject.find(open, p + 1)) {
+        const size_t equals = subject.find('=', p + open.size());
+        if (equals == std::string_view::npos) return false;  // no later start has one either
+        if (equals + 1 >= subject.size() || subject[equals + 1] != '"') continue;
+        const size_t quote = subject.find('"', equals + 2);
+        if (quote == std::string_view::npos) continue;
+        size_t tail = quote + 1;
+        while (tail < subject.size() && isBlank(subject[tail]))
+            ++tail;
+        span.typeFrom = span.typeTo = 0;
+        if (subject.substr(tail, 6) == "type=\"") {
+            const size_t typeQuote = subject.find('"', tail + 6);
+            if (typeQuote != std::string_view::npos &&
+                subject.find('>', typeQuote + 1) != std::string_view::npos) {
+                span.typeFrom = tail + 6;
+                span.typeTo = typeQuote;
+                tail = typeQuote + 1;
+            }
+        }
+        const size_t close = subject.find('>', tail);
+        if (close == std::string_view::npos) continue;
+        span.start = p;
+        span.end = close + 1;
+        span.commandFrom = p + open.size();
+        span.commandTo = equals;
+        span.argumentFrom = equals + 2;
+        span.argumentTo = quote;
+        return true;
+    }
+    return false;
+}
+
+SString piece(std::string_view subject, size_t from, size_t to) {
+    return SString().setRaw(subject.data() + from, int(to - from));
+}
+
+void fill(std::string_view subject, const Span& span, PageTemplate::Directive& found) {
+    found.start = int(span.start);
+    found.end = int(span.end);
+    found.tag = piece(subject, span.start, span.end);
+    found.command = piece(subject, span.commandFrom, span.commandTo);
+    found.argument = piece(subject, span.argumentFrom, span.argumentTo);
+    found.type = piece(subject, span.typeFrom, span.typeTo);
+}
+
+}  // namespace
+
+bool PageTemplate::findDirective(const SString& text, int from, Directive& found) {
+    Span span;
+    if (!scanDirective(view(text), size_t(from < 0 ? 0 : from), span)) return false;
+    fill(view(text), span, found);
+    return true;
+}
 
 PageTemplate::PageTemplate(SResources& resources) : resources(resources) {}
 
@@ -169,32 +240,41 @@ SString PageTemplate::expand(const SString& html, const SString& parameterText, 
     if (blockContextMenu) replaceAll(work, SString("<head>"), contextMenuScript(), maxTextLength);
 
     for (int pass = 0;; ++pass) {
-        SStringList found;
-        SRegExp finder;
-        const int matches = finder.findAll(work, directivePattern(), found);
-        if (matches <= 0 || found.getCount() < matches * kTextsPerMatch) break;
+        // The distinct directives of this pass, in order of appearance.
+        std::vector<Directive> directives;
+        {
+            const std::string_view subject = view(work);  // work stays unchanged while scanning
+            std::unordered_set<std::string_view> seen;
+            Span span;
+            for (size_t from = 0; scanDirective(subject, from, span); from = span.end) {
+                if (!seen.insert(subject.substr(span.start, span.end - span.start)).second) continue;
+                directives.emplace_back();
+                fill(subject, span, directives.back());
+            }
+        }
+        if (directives.empty()) break;
         if (pass >= maxPasses) {
+            const SString& tag = directives[0].tag;
             globalDebug().trace(SString("PageTemplate::expand(..) Abbruch nach ") +
-                                SString::fromInt(maxPasses, false) + " Durchl\xE4ufen: " + found[0]);
-            showInfo(SString("Fehler: Die Direktive ") + found[0] + " ist nach " +
+                                SString::fromInt(maxPasses, false) + " Durchl\xE4ufen: " + tag);
+            showInfo(SString("Fehler: Die Direktive ") + tag + " ist nach " +
                      SString::fromInt(maxPasses, false) +
                      " Durchl\xE4ufen noch vorhanden und wird nicht weiter ersetzt.");
             break;
         }
         bool tooLong = false;
-        for (int m = 0; m < matches && !tooLong; ++m) {
-            const SString& tag = found[m * kTextsPerMatch];
-            // A tag met before in this pass (or swallowed by an earlier insertion) is done.
-            if (!contains(work, tag)) continue;
-            const SString insertion = buildInsertion(
-                found[m * kTextsPerMatch + 1], found[m * kTextsPerMatch + 2], found[m * kTextsPerMatch + 3]);
-            if (!replaceAll(work, tag, insertion, maxTextLength)) {
-                showInfo(SString("Fehler: Die Seite w\xFCrde beim Ersetzen der Direktive ") + tag +
+        for (const Directive& directive : directives) {
+            // Swallowed by an earlier insertion of this pass: nothing left to replace.
+            if (!contains(work, directive.tag)) continue;
+            const SString insertion = buildInsertion(directive.command, directive.argument, directive.type);
+            if (!replaceAll(work, directive.tag, insertion, maxTextLength)) {
+                showInfo(SString("Fehler: Die Seite w\xFCrde beim Ersetzen der Direktive ") + directive.tag +
                          " gr\xF6\xDF"
                          "er als " +
                          SString::fromInt(maxTextLength / (1024 * 1024), false) +
                          " MB; sie wird nicht weiter ersetzt.");
                 tooLong = true;
+                break;
             }
         }
         if (tooLong) break;

@@ -20,7 +20,7 @@ class SResources;
 class PageTemplate {
 public:
     enum { maxPasses = 32 };
-    static const int maxTextLength = 16 * 1024 * 1024;
+    static const int maxTextLength = 4 * 1024 * 1024;
 
     explicit PageTemplate(SResources& resources);
     PageTemplate(const PageTemplate&) = delete;
@@ -44,8 +44,20 @@ public:
 
     // The script put behind "<head>"; it begins with "\t<head>\r\n".
     static SString contextMenuScript();
-    // The regular expression that finds directives; each match gives the whole tag, the command,
-    // the argument, the type and an always empty group that keeps the number of texts fixed.
+    // One directive tag found in a text: its byte range and its parts (type "" when absent).
+    struct Directive {
+        int start = 0;
+        int end = 0;
+        SString tag;
+        SString command;
+        SString argument;
+        SString type;
+    };
+    // The first directive starting at or after from; false when there is none. Matches exactly what
+    // directivePattern() matches with SRegExp, searching on from the end of the previous match.
+    static bool findDirective(const SString& text, int from, Directive& found);
+    // Directives as a regular expression (SRegExp notation): each match gives the whole tag, the
+    // command, the argument, the type and an always empty group that keeps the number of texts fixed.
     static const char* directivePattern();
 
 private:
