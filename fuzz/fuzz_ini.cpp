@@ -4,6 +4,7 @@
 // opened again, must give exactly the content the object held (masked files included), and no
 // temporary file may be left behind.
 #include "Dialogs.h"
+#include "FuzzFolder.h"
 #include "SFileIni.h"
 #include "SStringList.h"
 
@@ -23,23 +24,6 @@ class QuietDialogs : public Dialogs {
 public:
     int messageBox(const SString&, const SString&, unsigned) override { return IDOK; }
 };
-
-// A private folder for one input, removed again at its end (libFuzzer may leave without running
-// exit handlers). Every save flushes to the disk; in memory (/dev/shm) that costs nothing, on a
-// disk the flushes would be the whole run. $TMPDIR, when set, still decides.
-std::string makeFolder() {
-    const char* base = std::getenv("TMPDIR");
-    if (base == nullptr || base[0] != '/') base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/vyx-fuzz-ini-XXXXXX";
-    if (::mkdtemp(&pattern[0]) == nullptr) std::abort();
-    return pattern;
-}
-
-void removeFolder(const std::string& folder) {
-    ::nftw(
-        folder.c_str(), [](const char* p, const struct stat*, int, struct FTW*) { return std::remove(p), 0; },
-        16, FTW_DEPTH | FTW_PHYS);
-}
 
 int entriesIn(const std::string& path) {
     int n = 0;
@@ -61,7 +45,7 @@ bool sameBytes(const SString& a, const SString& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QuietDialogs quiet;
     setDialogs(&quiet);
-    const std::string folder = makeFolder();
+    const std::string folder = makeFuzzFolder("ini");
     const std::string path = folder + "/fuzz.ini";
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         if (size > 0) std::fwrite(data, 1, size, f);
@@ -111,6 +95,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!again.open(path.c_str()) || !sameBytes(again.getContent(), ini.getContent())) std::abort();
     }
     if (entriesIn(folder) != 1) std::abort();
-    removeFolder(folder);
+    removeFuzzFolder(folder);
     return 0;
 }

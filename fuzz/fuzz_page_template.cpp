@@ -5,6 +5,7 @@
 // directory mode, and the folder is removed again at the end of the input. The expanded text
 // must stay within the size limit, and the directive search must find exactly what the regular
 // expression finds; sanitizers catch the rest.
+#include "FuzzFolder.h"
 #include "PageTemplate.h"
 #include "SRegExp.h"
 #include "SResources.h"
@@ -22,20 +23,6 @@
 #include <vector>
 
 namespace {
-
-std::string makeFolder() {
-    const char* base = std::getenv("TMPDIR");
-    if (base == nullptr || base[0] != '/') base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/vyx-fuzz-tpl-XXXXXX";
-    if (::mkdtemp(&pattern[0]) == nullptr) std::abort();
-    return pattern;
-}
-
-void removeFolder(const std::string& folder) {
-    ::nftw(
-        folder.c_str(), [](const char* p, const struct stat*, int, struct FTW*) { return std::remove(p), 0; },
-        16, FTW_DEPTH | FTW_PHYS);
-}
 
 std::vector<std::string> split(const std::string& data) {
     std::vector<std::string> pieces;
@@ -64,7 +51,7 @@ std::string safeName(const std::string& raw) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SilentDialogs::install();
     const std::vector<std::string> pieces = split(std::string(reinterpret_cast<const char*>(data), size));
-    const std::string folder = makeFolder();
+    const std::string folder = makeFuzzFolder("tpl");
     for (size_t i = 2; i < pieces.size(); ++i) {
         const size_t newline = pieces[i].find('\n');
         const std::string name = safeName(pieces[i].substr(0, newline));
@@ -100,6 +87,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                 SString().setRaw(parameters.data(), int(parameters.size())));
         if (result.getLength() > PageTemplate::maxTextLength) std::abort();
     }
-    removeFolder(folder);
+    removeFuzzFolder(folder);
     return 0;
 }
