@@ -3,6 +3,7 @@
 #include "ListIndexError.h"
 #include "SRegExp.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -129,37 +130,13 @@ void SNumList::clear() {
         removeAt(0);
 }
 
-void SNumList::quickSort(int low, int high, int direction) {
-    // Recurse into the smaller part and loop over the larger one, so the depth stays logarithmic.
-    while (low < high) {
-        const int pivot = items[low + (high - low) / 2];
-        int i = low, j = high;
-        while (i <= j) {
-            while (direction > 0 ? items[i] < pivot : items[i] > pivot)
-                ++i;
-            while (direction > 0 ? items[j] > pivot : items[j] < pivot)
-                --j;
-            if (i <= j) {
-                const int t = items[i];
-                items[i] = items[j];
-                items[j] = t;
-                ++i;
-                --j;
-            }
-        }
-        if (j - low < high - i) {
-            quickSort(low, j, direction);
-            low = i;
-        } else {
-            quickSort(i, high, direction);
-            high = j;
-        }
-    }
-}
-
 void SNumList::sort(int direction) {
     if (count < 2) return;
-    quickSort(0, count - 1, direction < 0 ? -1 : 1);
+    // Equal entries cannot be told apart, so any sorting algorithm gives the same list.
+    if (direction < 0)
+        std::sort(items, items + count, [](int a, int b) { return a > b; });
+    else
+        std::sort(items, items + count, [](int a, int b) { return a < b; });
 }
 
 bool SNumList::parse(const SString& text, bool clearFirst, SString* rejected) {

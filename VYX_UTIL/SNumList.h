@@ -39,7 +39,6 @@ public:
 
 private:
     void fitCapacity();
-    void quickSort(int low, int high, int direction);
 
     int* items;
     int count;

@@ -2,9 +2,11 @@
 
 #include "ListIndexError.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -119,35 +121,11 @@ void SPointerList::clear() {
         removeAt(0);
 }
 
-void SPointerList::quickSort(int low, int high, int direction) {
-    // Recurse into the smaller part and loop over the larger one, so the depth stays logarithmic.
-    while (low < high) {
-        const uintptr_t pivot = uintptr_t(items[low + (high - low) / 2]);
-        int i = low, j = high;
-        while (i <= j) {
-            while (direction > 0 ? uintptr_t(items[i]) < pivot : uintptr_t(items[i]) > pivot)
-                ++i;
-            while (direction > 0 ? uintptr_t(items[j]) > pivot : uintptr_t(items[j]) < pivot)
-                --j;
-            if (i <= j) {
-                void* t = items[i];
-                items[i] = items[j];
-                items[j] = t;
-                ++i;
-                --j;
-            }
-        }
-        if (j - low < high - i) {
-            quickSort(low, j, direction);
-            low = i;
-        } else {
-            quickSort(i, high, direction);
-            high = j;
-        }
-    }
-}
-
 void SPointerList::sort(int direction) {
     if (count < 2) return;
-    quickSort(0, count - 1, direction < 0 ? -1 : 1);
+    // Equal entries cannot be told apart, so any sorting algorithm gives the same list.
+    if (direction < 0)
+        std::sort(items, items + count, [](void* a, void* b) { return std::greater<void*>()(a, b); });
+    else
+        std::sort(items, items + count, [](void* a, void* b) { return std::less<void*>()(a, b); });
 }

@@ -27,7 +27,6 @@ public:
 
 private:
     void fitCapacity();
-    void quickSort(int low, int high, int direction);
 
     void** items;
     int count;
