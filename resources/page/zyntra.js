@@ -53,7 +53,7 @@ function ztApplyTexts() {
     for (var i = 0; i < all.length; i++) {
         var e = all[i];
         var key = e.getAttribute("data-t");
-        if (key && zt.texts.hasOwnProperty(key)) e.textContent = zt.texts[key];
+        if (key && zt.texts.hasOwnProperty(key)) e.textContent = zt.texts[key].replace(/\r\n?/g, "\n");
         key = e.getAttribute("data-t-aria");
         if (key && zt.texts.hasOwnProperty(key)) e.setAttribute("aria-label", zt.texts[key]);
         key = e.getAttribute("data-t-ph");
