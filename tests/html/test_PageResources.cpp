@@ -142,6 +142,9 @@ TEST_P(PageResourcesTest, LanguageFileHasATextForEveryKey) {
 
     SLanguage table;
     const std::string file = readResource("terminal_" + GetParam() + ".lng");
+    // The file also stands inside the page as the page script's text table: none of these may be in it.
+    for (const char* breaking : {"</", "<!--", "<!!vyx_", "%lang%", "%respfad%"})
+        EXPECT_EQ(file.find(breaking), std::string::npos) << breaking;
     table.load(file.data(), int(file.size()));
     EXPECT_EQ(str(table.loadErrors), "");
     const std::string missing = "\x01missing";
