@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program icons resources/page/app_big.ico (32 and 48 pixels) and app_smal.ico
-(16 pixels): a programmer chip with a download arrow, the same glyph as the page's logo.svg.
+(16 pixels): a programmer chip with a download arrow, the same glyph as the page's logo.svg
+(simplified for 16 pixels).
 
 Standard library only. Each size is drawn on a 32-unit canvas with 4 x 4 samples per pixel and
 stored as a 32-bit BMP image with alpha, which every Windows version and gdk-pixbuf read.
@@ -52,6 +53,18 @@ def glyph():
     shapes.append((circle(12.5, 9.5, 1.3), NAVY))
     for line in ((16, 12, 16, 21), (12.5, 17.5, 16, 21), (19.5, 17.5, 16, 21)):
         shapes.append((segment(*line, 2.2), GREEN))
+    return shapes
+
+
+def small_glyph():
+    """The glyph for 16 pixels: edges on whole pixels, fewer and thicker strokes."""
+    shapes = [(rounded_rect(0, 0, 32, 32, 6), NAVY)]
+    for y in (8, 14, 20):
+        shapes.append((rounded_rect(2, y, 6, 4, 0), PIN))
+        shapes.append((rounded_rect(24, y, 6, 4, 0), PIN))
+    shapes.append((rounded_rect(8, 4, 16, 24, 2), BODY))
+    for line in ((16, 9, 16, 22), (11, 17, 16, 22), (21, 17, 16, 22)):
+        shapes.append((segment(*line, 4), GREEN))
     return shapes
 
 
@@ -122,7 +135,7 @@ def main():
         os.path.dirname(os.path.abspath(__file__)), "..", "resources", "page")
     shapes = glyph()
     write_ico(os.path.join(folder, "app_big.ico"), [32, 48], shapes)
-    write_ico(os.path.join(folder, "app_smal.ico"), [16], shapes)
+    write_ico(os.path.join(folder, "app_smal.ico"), [16], small_glyph())
 
 
 if __name__ == "__main__":
