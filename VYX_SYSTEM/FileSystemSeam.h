@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <vector>
 
-// The files and system seam: what SFile, SFileFind, SFileSystem, SSystem and SFileIni need of the
-// operating system beyond the C runtime's streams, in their own terms. One implementation file
+// The files and system seam: what SFile, SFileFind, SFileSystem, SSystem, SFileIni, SResources and
+// the page template expansion need of the operating system beyond the C runtime's streams, in
+// their own terms. One implementation file
 // per platform (posix/FileSystemSeam.cpp); nothing above this header sees the platform's headers.
 //
 // Conventions: paths and texts are the program's Windows-1252 text; functions that can fail
@@ -40,7 +41,20 @@ bool fsReadFolder(const SString& folder, std::vector<FsFolderEntry>& entries);
 
 // Creates one folder (its parent must exist).
 bool fsCreateFolder(const SString& path);
+enum class FsFolderResult { created, exists, noParent, failed };
+// Creates one folder that only the current user may enter, in one step: when anything already
+// exists under the name (a folder, a file or a link) nothing is created and the result is exists.
+// noParent: the folder above it is missing. On failure error holds the system's message.
+FsFolderResult fsCreatePrivateFolder(const SString& path, SString& error);
+// Removes an empty folder; false when it is not empty or cannot be removed.
+bool fsRemoveFolder(const SString& path);
 bool fsIsFolder(const SString& path);
+// True when path names an existing file (not a folder).
+bool fsFileExists(const SString& path);
+// Whether path names a plain file (a link is followed to its target) and how long it is: false
+// for folders, devices and pipes, with the reason in error, so that a reader never waits on a
+// pipe or reads an endless device.
+bool fsPlainFileInfo(const SString& path, long long& size, SString& error);
 bool fsRemoveFile(const SString& path);
 
 // The absolute form of path, with "." and ".." resolved by text (the path need not exist).
@@ -56,6 +70,11 @@ bool fsCreateUniqueFile(const SString& folder, const SString& prefix, SString& p
 // the old or the new content, never a mixture. A link is followed to the file it names, and an
 // existing file keeps its permissions.
 bool fsReplaceFile(const SString& path, const char* data, int size);
+
+// The running program's own file, whatever its command line says ("" when unknown).
+SString fsOwnProgramPath();
+// The local date and time as "%d.%m.%Y %H:%M:%S".
+SString fsLocalTimeText();
 
 // The value of an environment variable; found tells whether it is set.
 SString fsEnvironment(const SString& name, bool* found = nullptr);

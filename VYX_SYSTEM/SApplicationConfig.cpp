@@ -1,5 +1,6 @@
 #include "SApplicationConfig.h"
 
+#include "FileSystemSeam.h"
 #include "SError.h"
 #include "SFileIni.h"
 #include "SFileSystem.h"
@@ -14,6 +15,10 @@ SString SApplicationConfig::configFilePath(int folderId, const SString& programP
     path.append(title);
     path.append(".cfg");
     return path;
+}
+
+SString SApplicationConfig::ownUserConfigFilePath() {
+    return configFilePath(SSystem::folderAppData, fsOwnProgramPath());
 }
 
 bool SApplicationConfig::openConfigFile(SFileIni& config, const SString& programPath, int folderId,

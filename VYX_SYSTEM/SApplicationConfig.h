@@ -21,6 +21,8 @@ public:
 
     // The file either of them opens: folder + separator + program name + ".cfg" ("" without a name).
     static SString configFilePath(int folderId, const SString& programPath);
+    // The user's file of the running program, named after the program's own file.
+    static SString ownUserConfigFilePath();
 
 private:
     static bool openConfigFile(SFileIni& config, const SString& programPath, int folderId,

@@ -1,6 +1,7 @@
 #include "SComPort.h"
 
 #include "EventLoop.h"
+#include "RawText.h"
 #include "SComPortMap.h"
 #include "SDebug.h"
 #include "SError.h"
@@ -13,20 +14,12 @@
 
 namespace {
 
-// Sets text to the received bytes exactly, NUL as 0xFF. Assignments between strings consult the
-// language table, which would translate an answer that starts with its marker pair; appending a
-// counted text does not.
+// Sets text to the received bytes exactly, NUL as 0xFF.
 void setReceivedText(SString& text, const unsigned char* bytes, int count) {
-    text.remove(0, -1);
-    if (count <= 0) return;
-    // A leading blank keeps the table out of the copy; it is removed again at the end.
-    std::string copy(size_t(count) + 1, ' ');
+    std::string copy(count > 0 ? size_t(count) : 0, '\0');
     for (int i = 0; i < count; ++i)
-        copy[size_t(i) + 1] = bytes[i] == 0 ? char(0xFF) : char(bytes[i]);
-    SString withBlank(copy.data(), count + 1);
-    text.append(" ");
-    text.append(withBlank, count + 1);
-    text.remove(0, 2);
+        copy[size_t(i)] = bytes[i] == 0 ? char(0xFF) : char(bytes[i]);
+    text = rawText(copy.data(), int(copy.size()));
 }
 
 unsigned char* bytesOf(SMem& mem) {
@@ -71,7 +64,7 @@ int SComPort::open(const SString& portName, void* notifyWindowToUse) {
         reason = SString("kein Ger\xE4t f\xFCr ") + name + " (siehe docs/ports.md)";
     } else {
         opened = serialOpen(devicePath);
-        if (opened == 0) reason = devicePath + ": " + SError::systemMessage(serialErrorNumber());
+        if (opened == 0) reason = devicePath + ": " + serialErrorText();
     }
     globalDebug().traceFormat("SComPort::open(..) CreateFile %s -> hPort=%d", devicePath.getChars(),
                               int(opened));
@@ -90,13 +83,13 @@ int SComPort::open(const SString& portName, void* notifyWindowToUse) {
         serialSaveState(opened, savedControlBlock);
         if (!savedControlBlock.valid) {
             // Not a serial line at all (a plain file behind the port name).
-            reason = devicePath + ": " + SError::systemMessage(serialErrorNumber());
-            lastError = SString("Der Port ") + name + " konnte nicht konfiguriert werden.(" +
-                        SError::systemMessage(serialErrorNumber()) + ")";
+            reason = devicePath + ": " + serialErrorText();
+            lastError =
+                SString("Der Port ") + name + " konnte nicht konfiguriert werden.(" + serialErrorText() + ")";
         } else if (_setState()) {
             SerialModemResult modem = serialRaiseModemLines(opened);
             if (modem == SerialModemResult::failed) {
-                SString text = SError::systemMessage(serialErrorNumber());
+                SString text = serialErrorText();
                 reason = devicePath + ": DTR/RTS: " + text;
                 lastError = SString("Der Port ") + name + " konnte nicht konfiguriert werden.(" + text + ")";
             } else {
@@ -157,7 +150,7 @@ int SComPort::_setState() {
     }
     SerialLine line = {settings.baudRate, settings.parity, settings.dataBits, settings.stopBits};
     if (!serialSetLine(h, line)) {
-        SString reason = SError::systemMessage(serialErrorNumber());
+        SString reason = serialErrorText();
         lastError =
             SString("Der Port ") + settings.port + " konnte nicht konfiguriert werden.(" + reason + ")";
         globalDebug().trace(SString("SComPort::_setState(..) ") + settings.toString() + ": " + reason);
@@ -192,7 +185,7 @@ int SComPort::write(const void* bytes, int count) {
     }
     if (count <= 0) return 1;
     if (!serialWrite(h, static_cast<const unsigned char*>(bytes), count, writeTimeoutBase + count)) {
-        lastError = SError::systemMessage(serialErrorNumber());
+        lastError = serialErrorText();
         globalDebug().trace(SString("SComPort::write(..) ") + settings.port + ": " + lastError);
         return 0;
     }

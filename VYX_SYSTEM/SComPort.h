@@ -19,6 +19,12 @@
 // user-interface thread clears handle to stop the reader, the reader clears readerThread as its
 // last act.
 //
+// Destruction: the reader thread calls the virtual onReceive until the port is closed. The most
+// derived class that can override onReceive must therefore close the port in its own destructor:
+// by the time this base destructor closes it, the subclass's members are gone and the object is no
+// longer of the subclass's type, while the reader may still be inside the override. Zyntra closes
+// in its destructor, and every class derived from it that overrides onReceive does the same.
+//
 // The device is held exclusively while open: a port that another program (or another SComPort)
 // holds fails to open.
 class SComPort {

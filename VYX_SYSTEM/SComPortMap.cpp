@@ -1,5 +1,6 @@
 #include "SComPortMap.h"
 
+#include "SApplicationConfig.h"
 #include "SFileIni.h"
 #include "SStringList.h"
 #include "SerialDevice.h"
@@ -34,16 +35,7 @@ void SComPortMap::setConfigFile(const SString& path) {
 
 SString SComPortMap::getConfigFile() {
     if (!configFileOverride().isEmpty()) return configFileOverride();
-    SString folder;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    if (xdg != nullptr && *xdg == '/')
-        folder = xdg;
-    else if (home != nullptr && *home != 0)
-        folder = SString(home) + "/.config";
-    else
-        return SString();
-    return folder + "/zyntra-terminal.cfg";
+    return SApplicationConfig::ownUserConfigFilePath();
 }
 
 SString SComPortMap::readIniValue(const SString& file, const SString& section, const SString& key) {

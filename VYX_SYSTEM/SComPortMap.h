@@ -9,7 +9,8 @@
 //      device simulator put a pseudo-terminal behind any port name this way.
 //   2. The key <NAME> in the section [ports] of the user configuration file, e.g.
 //      "[ports]" / "COM3=/dev/ttyUSB0" (keys written in upper case). The file is the one given to
-//      setConfigFile, by default zyntra-terminal.cfg in $XDG_CONFIG_HOME (else ~/.config).
+//      setConfigFile, by default the program's user configuration file
+//      (SApplicationConfig::ownUserConfigFilePath: ~/.config/zyntra-terminal.cfg for the program).
 //   3. The serial devices found on the machine (serialEnumerate: /dev/serial/by-id entries sorted
 //      by name, then /dev/ttyUSB* and /dev/ttyACM* not already listed, in number order): COMn is
 //      the n-th of them.
@@ -29,7 +30,6 @@ public:
     static void setConfigFile(const SString& path);
     static SString getConfigFile();
 
-    // A value from an INI file: the line key=value in [section]; "" when absent. Stands in for
-    // SFileIni until that class exists.
+    // A value from an INI file: the line key=value in [section]; "" when absent.
     static SString readIniValue(const SString& file, const SString& section, const SString& key);
 };

@@ -178,7 +178,7 @@ bool SFile::createTemp(const SString& prefix, const SString& folder, bool quiet)
 SString SFile::readTextFile(const SString& name, SString* errorText) {
     SFile file;
     SString text;
-    if (file.open(name, "rb", errorText != nullptr)) assignRaw(text, file.read(-1));
+    if (file.open(name, "rb", errorText != nullptr)) text = file.read(-1);
     if (errorText != nullptr) *errorText = file.errorText;
     return text;
 }

@@ -1,6 +1,6 @@
 #include "SNetworkStreamTcp.h"
 
-#include "SError.h"
+#include "SString.h"
 
 namespace {
 const int CHUNK = 1000;
@@ -11,9 +11,9 @@ SNetworkStreamTcp::~SNetworkStreamTcp() {
 }
 
 void SNetworkStreamTcp::failStep(const char* stepText) {
-    int error = sockLastError();
+    const SString reason = sockErrorText();
     errorText = stepText;
-    errorText.append(SError::systemMessage(error));
+    errorText.append(reason);
 }
 
 bool SNetworkStreamTcp::connectAsClient() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+class SString;
 class SStringList;
 
 // The serial device seam: everything SComPort needs of the operating system's serial driver, in
@@ -9,9 +10,8 @@ class SStringList;
 // nothing above this header sees the platform's serial headers.
 //
 // Conventions: a handle is 0 when there is no device; functions that can fail return false (or
-// -1) and leave the system's error number in serialErrorNumber() of the calling thread, whose text
-// SError::systemMessage gives. Port names ("COM1" ... "COM19") are turned into device paths by
-// SComPortMap before they reach this seam.
+// -1) and leave the reason in serialErrorText() of the calling thread. Port names ("COM1" ...
+// "COM19") are turned into device paths by SComPortMap before they reach this seam.
 
 using SerialHandle = std::intptr_t;
 
@@ -67,5 +67,5 @@ int serialEnumerate(SStringList& paths);
 // The same below another device folder than /dev (for tests of the order rules).
 int serialEnumerateUnder(const char* deviceFolder, SStringList& paths);
 
-// The error number of the last failed call on this thread.
-int serialErrorNumber();
+// The system's message for the last failed call on this thread.
+SString serialErrorText();

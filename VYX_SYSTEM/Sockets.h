@@ -2,9 +2,11 @@
 
 #include <cstdint>
 
+class SString;
+
 // The sockets seam: exactly what the library's TCP stream needs of the platform's sockets, IPv4
 // only. Addresses are in network byte order, ports in host byte order. Every failing call leaves
-// its reason in sockLastError(), a number that SError::systemMessage() turns into text.
+// its reason in sockErrorText().
 
 #ifdef _WIN32
 typedef uintptr_t SocketHandle;
@@ -38,7 +40,8 @@ int sockSend(SocketHandle s, const void* data, int size);
 int sockRecv(SocketHandle s, void* buffer, int size, bool wait = true);
 bool sockWouldBlock();
 void sockClose(SocketHandle s);
-int sockLastError();
+// The system's message for the last failed call.
+SString sockErrorText();
 
 // Socket events, as interest and as result.
 enum : int {

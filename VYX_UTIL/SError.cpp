@@ -1,5 +1,7 @@
 #include "SError.h"
 
+#include "SSystem.h"
+
 #include <cstring>
 
 SError& globalError() {
@@ -22,14 +24,6 @@ bool containsEntry(const SString& log, const SString& entry) {
 }
 }  // namespace
 
-SString SError::systemMessage(int errorNumber) {
-    if (errorNumber == 0) return SString();
-    char buffer[256];
-    // The GNU strerror_r may return a static text instead of filling the buffer.
-    const char* text = strerror_r(errorNumber, buffer, sizeof buffer);
-    return SString(text ? text : "");
-}
-
 namespace {
 // The text, and with an error number the label, the number and the system's text on new lines.
 SString withErrorNumber(const SString& text, int errorNumber, const char* label) {
@@ -38,7 +32,7 @@ SString withErrorNumber(const SString& text, int errorNumber, const char* label)
         message.append(label);
         message.append(errorNumber);
         message.append("\r\n");
-        message.append(SError::systemMessage(errorNumber));
+        message.append(SSystem::getErrorText(errorNumber));
     }
     return message;
 }

@@ -11,14 +11,12 @@ public:
     virtual ~SError() = default;
     virtual const char* getClassName() const { return "SError"; }
 
-    // With an error number the text gains "\r\n Fehlernummer: <n>\r\n<system text>".
+    // With an error number of the system the text gains "\r\n Fehlernummer: <n>\r\n<its text>"
+    // (SSystem::getErrorText).
     int showError(const SString& text, int errorNumber = 0, const SString& title = "Fehler !",
                   unsigned type = MB_OK | MB_ICONERROR);
     void logError(const SString& text, int errorNumber = 0);
     void showLog();
-
-    // The system's message text for an error number, "" when there is none.
-    static SString systemMessage(int errorNumber);
 
     SString log;
 };

@@ -15,49 +15,22 @@ namespace {
 const int kMarkerLength = 16;  // the marker and its '+' or '-'
 const int kHeaderLength = 22;  // bytes that are never masked
 
-// Searches and comparisons on the exact bytes: section names and keys come from callers and
-// files, and the string's own helpers would stop at a NUL or consult the language table.
-int findRaw(const SString& text, const SString& what, int start) {
-    const int n = what.getLength(), length = text.getLength();
-    if (start < 0) start = 0;
-    for (int pos = start; pos + n <= length; ++pos)
-        if (std::memcmp(text.getChars() + pos, what.getChars(), size_t(n)) == 0) return pos;
-    return -1;
-}
-
-bool bytesAt(const SString& text, int pos, const char* what, int n) {
-    return pos >= 0 && pos + n <= text.getLength() &&
-           std::memcmp(text.getChars() + pos, what, size_t(n)) == 0;
-}
-
-bool startsWithRaw(const SString& text, const SString& what) {
-    return bytesAt(text, 0, what.getChars(), what.getLength());
-}
-
-bool endsWithRaw(const SString& text, const SString& what) {
-    return bytesAt(text, text.getLength() - what.getLength(), what.getChars(), what.getLength());
-}
-
 bool endsWithLineEnd(const SString& text) {
-    return bytesAt(text, text.getLength() - 2, "\r\n", 2);
-}
-
-void appendRaw(SString& to, const SString& piece) {
-    to.append(piece, piece.getLength());
+    return rawBytesAt(text, text.getLength() - 2, "\r\n", 2);
 }
 
 SString joined(const char* a, const SString& b, const char* c) {
     SString text(a);
-    appendRaw(text, b);
+    text.append(b);
     text.append(c);
     return text;
 }
 
 bool nameMatches(const SString& name, const SString& pattern) {
     if (pattern.getLength() == 1 && pattern.getChars()[0] == '*') return true;
-    if (pattern.getLength() > 0 && pattern.getChars()[0] == '*') return endsWithRaw(name, pattern.mid(1));
+    if (pattern.getLength() > 0 && pattern.getChars()[0] == '*') return rawEndsWith(name, pattern.mid(1));
     if (pattern.getLength() > 0 && pattern.getChars()[pattern.getLength() - 1] == '*')
-        return startsWithRaw(name, pattern.left(pattern.getLength() - 1));
+        return rawStartsWith(name, pattern.left(pattern.getLength() - 1));
     return name.getLength() == pattern.getLength() &&
            std::memcmp(name.getChars(), pattern.getChars(), size_t(name.getLength())) == 0;
 }
@@ -105,8 +78,8 @@ bool SFileIni::open(const SString& name, bool create) {
             bytes[i] ^= mask;
         bytes[kMarkerLength - 1] = '-';
     }
-    assignRaw(fileName, name);
-    assignRaw(content, rawText(bytes.data(), int(bytes.size())));
+    fileName = name;
+    content = rawText(bytes.data(), int(bytes.size()));
     modified = false;
     if (!endsWithLineEnd(content)) content.append("\r\n");
     return true;
@@ -116,7 +89,7 @@ bool SFileIni::save() {
     errorText = "";
     if (fileName.isEmpty()) return false;
     std::string bytes(content.getChars(), size_t(content.getLength()));
-    if (bytesAt(content, 0, "[vyxContentMask-", kMarkerLength)) {
+    if (rawBytesAt(content, 0, "[vyxContentMask-", kMarkerLength)) {
         const char mask = char(maskFor(bytes.data(), int(bytes.size())));
         for (size_t i = kHeaderLength; i < bytes.size(); ++i)
             bytes[i] ^= mask;
@@ -134,8 +107,8 @@ bool SFileIni::save() {
 bool SFileIni::locateSection(const SString& section, int& bodyStart, int& bodyEnd) const {
     const SString header = joined("[", section, "]");
     int start = 0;
-    if (!startsWithRaw(content, header)) {
-        int hit = findRaw(content, joined("\r\n", header, ""), 0);
+    if (!rawStartsWith(content, header)) {
+        int hit = rawFind(content, joined("\r\n", header, ""), 0);
         if (hit < 0) return false;
         start = hit + 2;
     }
@@ -150,7 +123,7 @@ bool SFileIni::locateSection(const SString& section, int& bodyStart, int& bodyEn
     if (pos < length && chars[pos] == '[') {
         bodyEnd = pos;
     } else {
-        int next = findRaw(content, SString("\r\n["), pos);
+        int next = rawFind(content, SString("\r\n["), pos);
         bodyEnd = next < 0 ? length : next + 2;
     }
     return true;
@@ -159,7 +132,7 @@ bool SFileIni::locateSection(const SString& section, int& bodyStart, int& bodyEn
 bool SFileIni::locateKey(const SString& key, int bodyStart, int bodyEnd, int& lineStart,
                          int& valueStart) const {
     const SString line = joined("\r\n", key, "=");
-    int hit = findRaw(content, line, bodyStart - 2);
+    int hit = rawFind(content, line, bodyStart - 2);
     if (hit < 0 || hit + 2 < bodyStart || hit + 2 >= bodyEnd) return false;
     lineStart = hit + 2;
     valueStart = hit + line.getLength();
@@ -178,7 +151,7 @@ SString SFileIni::readString(const SString& section, const SString& key, const S
 
 void SFileIni::insertLine(int pos, const SString& text) {
     // Content that was never loaded may end without a line end; a new line must not join the last.
-    if (pos > 0 && !bytesAt(content, pos - 2, "\r\n", 2)) {
+    if (pos > 0 && !rawBytesAt(content, pos - 2, "\r\n", 2)) {
         content.insert(pos, SString("\r\n"));
         pos += 2;
     }
@@ -189,15 +162,15 @@ void SFileIni::writeString(const SString& section, const SString& key, const SSt
     modified = true;
     SString line(key);
     line.append('=');
-    appendRaw(line, value);
+    line.append(value);
     line.append("\r\n");
     int bodyStart, bodyEnd, lineStart, valueStart;
     if (!locateSection(section, bodyStart, bodyEnd)) {
         if (!content.isEmpty() && !endsWithLineEnd(content)) content.append("\r\n");
         content.append("\r\n[");
-        appendRaw(content, section);
+        content.append(section);
         content.append("]\r\n");
-        appendRaw(content, line);
+        content.append(line);
         return;
     }
     if (!locateKey(key, bodyStart, bodyEnd, lineStart, valueStart)) {
@@ -205,7 +178,7 @@ void SFileIni::writeString(const SString& section, const SString& key, const SSt
         return;
     }
     if (value.isEmpty()) {
-        int end = findRaw(content, SString("\r\n"), valueStart);
+        int end = rawFind(content, SString("\r\n"), valueStart);
         content.remove(lineStart, end < 0 ? -1 : end + 2 - lineStart);
         return;
     }
@@ -233,7 +206,7 @@ int SFileIni::readSection(const SString& section, SStringList& keys, SStringList
     const SString lineEnd("\r\n");
     int taken = 0;
     for (int pos = 0; pos < body.getLength();) {
-        int end = findRaw(body, lineEnd, pos);
+        int end = rawFind(body, lineEnd, pos);
         if (end < 0) end = body.getLength();
         SString line = body.mid(pos, end - pos);
         pos = end + 2;
@@ -256,7 +229,7 @@ int SFileIni::readSection(const SString& section, SStringList& keys, SStringList
 void SFileIni::writeSection(const SString& section, const SString& text) {
     modified = true;
     SString body;
-    appendRaw(body, text);
+    body.append(text);
     if (!endsWithLineEnd(body)) body.append("\r\n");
     int bodyStart, bodyEnd;
     if (locateSection(section, bodyStart, bodyEnd)) {
@@ -266,15 +239,15 @@ void SFileIni::writeSection(const SString& section, const SString& text) {
     }
     if (!content.isEmpty() && !endsWithLineEnd(content)) content.append("\r\n");
     content.append("\r\n\r\n[");
-    appendRaw(content, section);
+    content.append(section);
     content.append("]\r\n");
-    appendRaw(content, body);
+    content.append(body);
 }
 
 int SFileIni::getSectionNames(const SString& patterns, SStringList& names, SStringList* bodies) const {
     SStringList list;
     SString rest;
-    appendRaw(rest, patterns);
+    rest.append(patterns);
     do {
         list.add(rest.splitOff("|"));
     } while (!rest.isEmpty());
@@ -283,7 +256,7 @@ int SFileIni::getSectionNames(const SString& patterns, SStringList& names, SStri
     const char* chars = content.getChars();
     const SString lineEnd("\r\n");
     for (int pos = 0; pos < content.getLength();) {
-        int next = findRaw(content, lineEnd, pos);
+        int next = rawFind(content, lineEnd, pos);
         int end = next < 0 ? content.getLength() : next;
         if (chars[pos] == '[') {
             // The name runs to the "]" on the same line; a line without one is no header.

@@ -5,8 +5,9 @@
 #include <cstdint>
 
 // The language table: maps the keys of localisable literals ("\xB3\xB3key\xB3\xB3default") to the
-// texts of the chosen language. SString hands every text it is assigned to translate(), so code
-// never calls the table by hand. Exactly one instance exists: globalLanguage().
+// texts of the chosen language. SString hands the texts it takes as characters to translate()
+// (SString.h lists which operations do), so code never calls the table by hand. Exactly one
+// instance exists: globalLanguage().
 class SLanguage {
 public:
     SLanguage();

@@ -1,16 +1,9 @@
 #include "SMapStringToString.h"
 
+#include "ArrayCapacity.h"
+
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-
-// The pair array is resized to count + GROWTH_ROOM pairs when fewer than count + 1 fit or more
-// than count + SHRINK_LIMIT do; a new map has no array.
-const int GROWTH_ROOM = 101;
-const int SHRINK_LIMIT = 150;
-
-}  // namespace
 
 SMapStringToString::SMapStringToString() : items(nullptr), count(0), capacity(0) {}
 
@@ -33,13 +26,7 @@ SMapStringToString::~SMapStringToString() {
 }
 
 void SMapStringToString::fitCapacity(int newCount) {
-    if (capacity >= newCount + 1 && capacity <= newCount + SHRINK_LIMIT) return;
-    const int newCapacity = newCount + GROWTH_ROOM;
-    Pair* p = static_cast<Pair*>(std::realloc(items, size_t(newCapacity) * sizeof(Pair)));
-    if (p == nullptr) std::abort();
-    if (newCapacity > capacity) std::memset(p + capacity, 0, size_t(newCapacity - capacity) * sizeof(Pair));
-    items = p;
-    capacity = newCapacity;
+    fitArrayCapacity(items, capacity, newCount);
 }
 
 int SMapStringToString::indexOf(const SString& key) const {

@@ -1,5 +1,6 @@
 #include "SNumList.h"
 
+#include "ArrayCapacity.h"
 #include "ListIndexError.h"
 #include "SRegExp.h"
 
@@ -10,10 +11,6 @@
 namespace {
 
 const int INITIAL_CAPACITY = 10;
-// Resized to count + GROWTH_ROOM entries when fewer than count + 1 fit or more than
-// count + SHRINK_LIMIT do.
-const int GROWTH_ROOM = 101;
-const int SHRINK_LIMIT = 150;
 
 // A token the user may write as a number: binary, hexadecimal, a #RRGGBB colour or decimal.
 const char* const NUMBER_PATTERN = "/(0b[01]+)|(0x[0-9a-f]+)|(#[0-9a-f]{6})|([0-9]+)/i";
@@ -41,13 +38,7 @@ SNumList::~SNumList() {
 }
 
 void SNumList::fitCapacity() {
-    if (capacity >= count + 1 && capacity <= count + SHRINK_LIMIT) return;
-    const int newCapacity = count + GROWTH_ROOM;
-    int* p = static_cast<int*>(std::realloc(items, size_t(newCapacity) * sizeof(int)));
-    if (p == nullptr) std::abort();
-    if (newCapacity > capacity) std::memset(p + capacity, 0, size_t(newCapacity - capacity) * sizeof(int));
-    items = p;
-    capacity = newCapacity;
+    fitArrayCapacity(items, capacity, count);
 }
 
 int& SNumList::getAt(int index) {

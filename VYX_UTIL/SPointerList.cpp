@@ -1,5 +1,6 @@
 #include "SPointerList.h"
 
+#include "ArrayCapacity.h"
 #include "ListIndexError.h"
 
 #include <algorithm>
@@ -11,10 +12,6 @@
 namespace {
 
 const int INITIAL_CAPACITY = 10;
-// Resized to count + GROWTH_ROOM entries when fewer than count + 1 fit or more than
-// count + SHRINK_LIMIT do.
-const int GROWTH_ROOM = 101;
-const int SHRINK_LIMIT = 150;
 
 }  // namespace
 
@@ -39,13 +36,7 @@ SPointerList::~SPointerList() {
 }
 
 void SPointerList::fitCapacity() {
-    if (capacity >= count + 1 && capacity <= count + SHRINK_LIMIT) return;
-    const int newCapacity = count + GROWTH_ROOM;
-    void** p = static_cast<void**>(std::realloc(items, size_t(newCapacity) * sizeof(void*)));
-    if (p == nullptr) std::abort();
-    if (newCapacity > capacity) std::memset(p + capacity, 0, size_t(newCapacity - capacity) * sizeof(void*));
-    items = p;
-    capacity = newCapacity;
+    fitArrayCapacity(items, capacity, count);
 }
 
 void* SPointerList::getAt(int index) const {

@@ -198,8 +198,6 @@ SString& SString::set(const char* text, int n) {
 }
 
 SString& SString::set(const SString& other) {
-    // The other string's text already passed the language table when it became a string; copying
-    // it again must not turn received bytes that happen to start with the marker into a translation.
     if (&other != this) assign(other.chars, other.length);
     return *this;
 }
@@ -310,7 +308,8 @@ SString& SString::append(char c) {
 
 SString& SString::appendRepeated(const SString& other, int times) {
     if (times <= 0 || other.length == 0) return *this;
-    const SString piece(other.chars, other.length);  // other may be *this
+    SString piece;  // other may be *this
+    piece.assign(other.chars, other.length);
     const long long total = (long long)length + (long long)piece.length * times;
     if (total >= INT_MAX - 100) return *this;
     if (capacity < total + 1) resize(int(total) + 100);
@@ -344,8 +343,6 @@ SString operator+(const char* a, const SString& b) {
 // ---- substrings --------------------------------------------------------------------------------
 
 SString SString::mid(int pos, int count) const {
-    // One result object for every return, so it is never copied: a copy would offer a piece that
-    // begins with the literal marker to the language table.
     SString r;
     if (pos < 0) pos += length;
     if (pos < 0) pos = 0;  // still before the start: the result starts at the beginning
@@ -459,7 +456,8 @@ SString& SString::insert(int pos, const SString& other) {
         appendRaw(other.chars, other.length);
         return *this;
     }
-    const SString piece(other.chars, other.length);  // other may be *this
+    SString piece;  // other may be *this
+    piece.assign(other.chars, other.length);
     growForAppend(piece.length);
     std::memmove(chars + pos + piece.length, chars + pos, size_t(length - pos));
     std::memcpy(chars + pos, piece.chars, size_t(piece.length));
@@ -506,7 +504,7 @@ SString& SString::replace(const char* what, const char* with, bool repeat) {
     int pos = find(what, 0);
     while (pos >= 0) {
         remove(pos, whatLength);
-        insert(pos, SString(with, withLength));
+        insert(pos, SString().setRaw(with, withLength));
         int from = pos - whatLength + 1;
         pos = find(what, from < 0 ? 0 : from);
     }

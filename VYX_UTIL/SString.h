@@ -5,9 +5,19 @@
 #include <cstdarg>
 
 // The one text type of the program: 8-bit Windows-1252 text with its own length and capacity.
-// Every assignment from characters (and every append of a text, comparison against a text and
-// format text) first offers the text to the language table, so a localisable literal
-// "\xB3\xB3key\xB3\xB3default" becomes the current language's text on assignment.
+//
+// The language table: a localisable literal "\xB3\xB3key\xB3\xB3default" becomes the current
+// language's text when it enters a string as characters. Per operation:
+//   passes the table   construction and set() from characters (with or without a length),
+//                      append(const char*), operator==/!= with characters, startsWith/endsWith,
+//                      and the format text of format/appendFormat;
+//   bytes as they are  copies and assignments from another SString, append/insert of an SString,
+//                      appendRepeated, setRaw, mid/left/right/splitOff, the needles of
+//                      find/findReverse/replace and replace's new text, numbers and single
+//                      characters, BSTR and VARIANT text (converted, then taken as characters).
+// Text that is already a string was looked up when it became one, so bytes from a file, a
+// device or the system stay exactly as they are once they are in a string (setRaw, or rawText()
+// of RawText.h), whatever they begin with.
 class SString {
 public:
     SString();
@@ -24,9 +34,8 @@ public:
 
     SString& set(const char* text);
     SString& set(const char* text, int length);
-    // Copies the other string's text as it is (it was looked up when it became a string).
     SString& set(const SString& other);
-    // Bytes from a file, a device or the system, exactly as they are: no language table.
+    // Bytes from a file, a device or the system, exactly as they are.
     SString& setRaw(const char* data, int length);
     SString& set(char c);
     SString& set(int value);

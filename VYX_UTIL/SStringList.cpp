@@ -1,5 +1,6 @@
 #include "SStringList.h"
 
+#include "ArrayCapacity.h"
 #include "ListIndexError.h"
 
 #include <cstdlib>
@@ -8,10 +9,6 @@
 namespace {
 
 const int INITIAL_CAPACITY = 10;
-// The array is resized to count + GROWTH_ROOM entries when fewer than count + 1 fit or more than
-// count + SHRINK_LIMIT do, so adding or removing one entry at a time rarely reallocates.
-const int GROWTH_ROOM = 101;
-const int SHRINK_LIMIT = 150;
 
 }  // namespace
 
@@ -39,14 +36,7 @@ SStringList::~SStringList() {
 }
 
 void SStringList::fitCapacity() {
-    if (capacity >= count + 1 && capacity <= count + SHRINK_LIMIT) return;
-    const int newCapacity = count + GROWTH_ROOM;
-    SString** p = static_cast<SString**>(std::realloc(items, size_t(newCapacity) * sizeof(SString*)));
-    if (p == nullptr) std::abort();
-    if (newCapacity > capacity)
-        std::memset(p + capacity, 0, size_t(newCapacity - capacity) * sizeof(SString*));
-    items = p;
-    capacity = newCapacity;
+    fitArrayCapacity(items, capacity, count);
 }
 
 int SStringList::compareEntries(const SString& a, const SString& b) const {

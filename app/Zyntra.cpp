@@ -6,21 +6,17 @@ const char* const Zyntra::framePrefix = "\xE6\xB5\xBA\xB9\xB2\xB3\xA9";
 
 namespace {
 
-// Device bytes are copied as they are: an assignment between strings would offer them to the
-// language table.
-void assignBytes(SString& to, const SString& from) {
-    if (&to == &from) return;
-    to.remove(0, -1);
-    to.append(from, from.getLength());
-}
-
 SString frame(const SString& command) {
     SString bytes(Zyntra::framePrefix);
-    bytes.append(command, command.getLength());
+    bytes.append(command);
     return bytes;
 }
 
 }  // namespace
+
+Zyntra::~Zyntra() {
+    close(0);
+}
 
 int Zyntra::open(const SString& portName, void* notifyWindowToUse) {
     if (!SComPort::open(portName, notifyWindowToUse)) return 0;
@@ -37,11 +33,11 @@ int Zyntra::sendCmd(const SString& command, SString* answer) {
     // The frame and the answer are data, never part of a format text.
     SString line;
     line.format("Zyntra::sendCmd(..) ok=%d :", ok);
-    line.append(bytes, bytes.getLength());
+    line.append(bytes);
     line.append(" -> ");
-    line.append(reply, reply.getLength());
+    line.append(reply);
     globalDebug().trace(line);
-    if (ok && answer != nullptr) assignBytes(*answer, reply);
+    if (ok && answer != nullptr) *answer = reply;
     return ok;
 }
 
@@ -51,11 +47,10 @@ SString Zyntra::getVersion() {
     if (ok) ok = readUntil(result, versionTimeout, "\n");
     if (ok) {
         result.splitOff("\xF7");
-        SString version = result.splitOff("\xF7");
-        assignBytes(result, version);
+        result = result.splitOff("\xF7");
     }
     SString line("zyntra-Version: ");
-    line.append(result, result.getLength());
+    line.append(result);
     globalDebug().trace(line);
     return result;
 }

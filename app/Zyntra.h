@@ -11,8 +11,9 @@ class Zyntra : public SComPort {
 public:
     Zyntra() = default;
     const char* getClassName() const override { return "Zyntra"; }
-    // Does not close the port; SComPort's destructor does if it is still open.
-    ~Zyntra() override = default;
+    // Closes the port while the object is still a Zyntra (see SComPort.h). A class derived from
+    // it that overrides onReceive closes it in its own destructor again.
+    ~Zyntra() override;
 
     // Opens the port and sets the device's line; 1 only when both succeeded.
     int open(const SString& portName, void* notifyWindow = nullptr);

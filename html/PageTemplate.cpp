@@ -1,7 +1,8 @@
 #include "PageTemplate.h"
 
 #include "Dialogs.h"
-#include "PageFileSeam.h"
+#include "FileSystemSeam.h"
+#include "RawText.h"
 #include "SDebug.h"
 #include "SError.h"
 #include "SFile.h"
@@ -53,7 +54,7 @@ bool replaceAll(SString& text, const SString& what, const SString& with, long lo
         from = pos + needle.size();
     }
     result.append(subject.data() + from, subject.size() - from);
-    text.setRaw(result.data(), int(result.size()));
+    text = rawText(result.data(), int(result.size()));
     return true;
 }
 
@@ -80,7 +81,7 @@ SString takeUpToColon(SString& text) {
 bool readResource(const SString& path, SString& text, SString& error) {
     text = "";
     long long size = 0;
-    if (!pageFileInfo(path, size, error)) return false;
+    if (!fsPlainFileInfo(path, size, error)) return false;
     if (size > PageTemplate::maxTextLength) {
         error = SString("Die Datei ist zu gro\xDF (") + SString::fromInt(int(size / 1024), false) + " KB).";
         return false;
@@ -156,7 +157,7 @@ bool scanDirective(std::string_view subject, size_t from, Span& span) {
 }
 
 SString piece(std::string_view subject, size_t from, size_t to) {
-    return SString().setRaw(subject.data() + from, int(to - from));
+    return rawText(subject.data() + from, int(to - from));
 }
 
 void fill(std::string_view subject, const Span& span, PageTemplate::Directive& found) {
@@ -329,7 +330,7 @@ bool PageTemplate::loadIni(const SString& resourceName, SFileIni& ini) {
     long long size = 0;
     SString error;
     // An empty file has no sections; pseudo-files that report no size are not read at all.
-    if (!pageFileInfo(path, size, error) || size == 0 || size > maxTextLength) return false;
+    if (!fsPlainFileInfo(path, size, error) || size == 0 || size > maxTextLength) return false;
     return ini.open(path, false);
 }
 

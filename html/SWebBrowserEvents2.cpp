@@ -18,182 +18,105 @@ int SWebBrowserEvents2::onBeforeNavigate2(IDispatch*, const SString&, const SStr
     return 0;
 }
 
+// One row per event: its argument count, whether its last argument (arg[0]) is the cancel flag
+// that is written back, and the call of its handler with the arguments (they arrive last first).
+struct SWebBrowserEvents2::Event {
+    DISPID id;
+    int arguments;
+    bool cancellable;
+    int (*call)(SWebBrowserEvents2& s, VARIANTARG* a);
+};
+
+namespace {
+using Sink = SWebBrowserEvents2;
+}  // namespace
+
+const SWebBrowserEvents2::Event SWebBrowserEvents2::events[] = {
+    // browser, URL, Flags (not passed on), TargetFrameName, PostData, Headers, Cancel
+    {DISPID_BEFORENAVIGATE2, 7, true,
+     [](Sink& s, VARIANTARG* a) {
+         VARIANT* postData = a[2].vt == (VT_BYREF | VT_VARIANT) && a[2].pvarVal ? a[2].pvarVal : &a[2];
+         return s.onBeforeNavigate2(argDispatch(a[6]), argString(a[5]), argString(a[3]), postData,
+                                    argString(a[1]));
+     }},
+    {DISPID_CLIENTTOHOSTWINDOW, 2, false,
+     [](Sink& s, VARIANTARG* a) { return s.onClientToHostWindow(argLong(a[1]), argLong(a[0])), 0; }},
+    {DISPID_COMMANDSTATECHANGE, 2, false,
+     [](Sink& s, VARIANTARG* a) { return s.onCommandStateChange(argLong(a[1]), argBool(a[0])), 0; }},
+    {DISPID_DOCUMENTCOMPLETE, 2, false,
+     [](Sink& s, VARIANTARG* a) { return s.onDocumentComplete(argDispatch(a[1]), argString(a[0])), 0; }},
+    {DISPID_DOWNLOADBEGIN, 0, false, [](Sink& s, VARIANTARG*) { return s.onDownloadBegin(), 0; }},
+    {DISPID_DOWNLOADCOMPLETE, 0, false, [](Sink& s, VARIANTARG*) { return s.onDownloadComplete(), 0; }},
+    {DISPID_FILEDOWNLOAD, 2, true, [](Sink& s, VARIANTARG* a) { return s.onFileDownload(argBool(a[1])); }},
+    {DISPID_ONFULLSCREEN, 1, false, [](Sink& s, VARIANTARG* a) { return s.onFullScreen(argBool(a[0])), 0; }},
+    {DISPID_ONMENUBAR, 1, false, [](Sink& s, VARIANTARG* a) { return s.onMenuBar(argBool(a[0])), 0; }},
+    {DISPID_NAVIGATECOMPLETE2, 2, false,
+     [](Sink& s, VARIANTARG* a) { return s.onNavigateComplete2(argDispatch(a[1]), argString(a[0])), 0; }},
+    {DISPID_NAVIGATEERROR, 5, true,
+     [](Sink& s, VARIANTARG* a) {
+         return s.onNavigateError(argDispatch(a[4]), argString(a[3]), argString(a[2]), argLong(a[1]));
+     }},
+    {DISPID_NEWWINDOW2, 2, true,
+     [](Sink& s, VARIANTARG* a) {
+         return s.onNewWindow2(a[1].vt == (VT_BYREF | VT_DISPATCH) ? a[1].ppdispVal : nullptr);
+     }},
+    {DISPID_PRIVACYIMPACTEDSTATECHANGE, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onPrivacyImpactedStateChange(argBool(a[0])), 0; }},
+    {DISPID_PROGRESSCHANGE, 2, false,
+     [](Sink& s, VARIANTARG* a) { return s.onProgressChange(argLong(a[1]), argLong(a[0])), 0; }},
+    {DISPID_PROPERTYCHANGE, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onPropertyChange(argString(a[0])), 0; }},
+    {DISPID_ONQUIT, 0, false, [](Sink& s, VARIANTARG*) { return s.onQuit(), 0; }},
+    {DISPID_SETSECURELOCKICON, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onSetSecureLockIcon(argLong(a[0])), 0; }},
+    {DISPID_ONSTATUSBAR, 1, false, [](Sink& s, VARIANTARG* a) { return s.onStatusBar(argBool(a[0])), 0; }},
+    {DISPID_STATUSTEXTCHANGE, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onStatusTextChange(argString(a[0])), 0; }},
+    {DISPID_ONTHEATERMODE, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onTheaterMode(argBool(a[0])), 0; }},
+    {DISPID_TITLECHANGE, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onTitleChange(argString(a[0])), 0; }},
+    {DISPID_ONTOOLBAR, 1, false, [](Sink& s, VARIANTARG* a) { return s.onToolBar(argBool(a[0])), 0; }},
+    {DISPID_ONVISIBLE, 1, false, [](Sink& s, VARIANTARG* a) { return s.onVisible(argBool(a[0])), 0; }},
+    {DISPID_WINDOWCLOSING, 2, true, [](Sink& s, VARIANTARG* a) { return s.onWindowClosing(argBool(a[1])); }},
+    {DISPID_WINDOWSETHEIGHT, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onWindowSetHeight(argLong(a[0])), 0; }},
+    {DISPID_WINDOWSETLEFT, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onWindowSetLeft(argLong(a[0])), 0; }},
+    {DISPID_WINDOWSETRESIZABLE, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onWindowSetResizable(argBool(a[0])), 0; }},
+    {DISPID_WINDOWSETTOP, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onWindowSetTop(argLong(a[0])), 0; }},
+    {DISPID_WINDOWSETWIDTH, 1, false,
+     [](Sink& s, VARIANTARG* a) { return s.onWindowSetWidth(argLong(a[0])), 0; }},
+};
+
+const SWebBrowserEvents2::Event* SWebBrowserEvents2::findEvent(DISPID dispId) {
+    for (const Event& event : events)
+        if (event.id == dispId) return &event;
+    return nullptr;
+}
+
 int SWebBrowserEvents2::getArgumentCount(DISPID dispId) {
-    switch (dispId) {
-        case DISPID_DOWNLOADBEGIN:
-        case DISPID_DOWNLOADCOMPLETE:
-        case DISPID_ONQUIT:
-            return 0;
-        case DISPID_ONFULLSCREEN:
-        case DISPID_ONMENUBAR:
-        case DISPID_PRIVACYIMPACTEDSTATECHANGE:
-        case DISPID_PROPERTYCHANGE:
-        case DISPID_SETSECURELOCKICON:
-        case DISPID_ONSTATUSBAR:
-        case DISPID_STATUSTEXTCHANGE:
-        case DISPID_ONTHEATERMODE:
-        case DISPID_TITLECHANGE:
-        case DISPID_ONTOOLBAR:
-        case DISPID_ONVISIBLE:
-        case DISPID_WINDOWSETHEIGHT:
-        case DISPID_WINDOWSETLEFT:
-        case DISPID_WINDOWSETRESIZABLE:
-        case DISPID_WINDOWSETTOP:
-        case DISPID_WINDOWSETWIDTH:
-            return 1;
-        case DISPID_CLIENTTOHOSTWINDOW:
-        case DISPID_COMMANDSTATECHANGE:
-        case DISPID_DOCUMENTCOMPLETE:
-        case DISPID_FILEDOWNLOAD:
-        case DISPID_NAVIGATECOMPLETE2:
-        case DISPID_NEWWINDOW2:
-        case DISPID_PROGRESSCHANGE:
-        case DISPID_WINDOWCLOSING:
-            return 2;
-        case DISPID_NAVIGATEERROR:
-            return 5;
-        case DISPID_BEFORENAVIGATE2:
-            return 7;
-        default:
-            return -1;
-    }
+    const Event* event = findEvent(dispId);
+    return event != nullptr ? event->arguments : -1;
 }
 
 HRESULT STDMETHODCALLTYPE SWebBrowserEvents2::Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                                                      DISPPARAMS* pDispParams, VARIANT* pVarResult,
                                                      EXCEPINFO* pExcepInfo, UINT* puArgErr) {
-    const int count = getArgumentCount(dispIdMember);
-    if (count < 0)
+    const Event* event = findEvent(dispIdMember);
+    if (event == nullptr)
         return SIDispatch::Invoke(dispIdMember, riid, lcid, wFlags, pDispParams, pVarResult, pExcepInfo,
                                   puArgErr);
+    const int count = event->arguments;
     if (count > 0 &&
         (pDispParams == nullptr || pDispParams->rgvarg == nullptr || pDispParams->cArgs != UINT(count)))
         return E_INVALIDARG;
     VARIANTARG* arg = count > 0 ? pDispParams->rgvarg : nullptr;
-
-    // Events that may be cancelled take the cancel flag as their last argument (arg[0]); it is
-    // written through, so it has to be a reference to a VARIANT_BOOL.
-    int cancel = 0;
-    switch (dispIdMember) {
-        case DISPID_BEFORENAVIGATE2:
-        case DISPID_FILEDOWNLOAD:
-        case DISPID_NAVIGATEERROR:
-        case DISPID_NEWWINDOW2:
-        case DISPID_WINDOWCLOSING:
-            if (!isCancelArgument(arg[0])) return E_INVALIDARG;
-            break;
-        default:
-            break;
-    }
-
-    switch (dispIdMember) {
-        case DISPID_BEFORENAVIGATE2: {
-            // browser, URL, Flags (not passed on), TargetFrameName, PostData, Headers, Cancel
-            VARIANT* postData =
-                arg[2].vt == (VT_BYREF | VT_VARIANT) && arg[2].pvarVal ? arg[2].pvarVal : &arg[2];
-            cancel = onBeforeNavigate2(argDispatch(arg[6]), argString(arg[5]), argString(arg[3]), postData,
-                                       argString(arg[1]));
-            break;
-        }
-        case DISPID_CLIENTTOHOSTWINDOW:
-            onClientToHostWindow(argLong(arg[1]), argLong(arg[0]));
-            break;
-        case DISPID_COMMANDSTATECHANGE:
-            onCommandStateChange(argLong(arg[1]), argBool(arg[0]));
-            break;
-        case DISPID_DOCUMENTCOMPLETE:
-            onDocumentComplete(argDispatch(arg[1]), argString(arg[0]));
-            break;
-        case DISPID_DOWNLOADBEGIN:
-            onDownloadBegin();
-            break;
-        case DISPID_DOWNLOADCOMPLETE:
-            onDownloadComplete();
-            break;
-        case DISPID_FILEDOWNLOAD:
-            cancel = onFileDownload(argBool(arg[1]));
-            break;
-        case DISPID_ONFULLSCREEN:
-            onFullScreen(argBool(arg[0]));
-            break;
-        case DISPID_ONMENUBAR:
-            onMenuBar(argBool(arg[0]));
-            break;
-        case DISPID_NAVIGATECOMPLETE2:
-            onNavigateComplete2(argDispatch(arg[1]), argString(arg[0]));
-            break;
-        case DISPID_NAVIGATEERROR:
-            cancel =
-                onNavigateError(argDispatch(arg[4]), argString(arg[3]), argString(arg[2]), argLong(arg[1]));
-            break;
-        case DISPID_NEWWINDOW2:
-            cancel = onNewWindow2(arg[1].vt == (VT_BYREF | VT_DISPATCH) ? arg[1].ppdispVal : nullptr);
-            break;
-        case DISPID_PRIVACYIMPACTEDSTATECHANGE:
-            onPrivacyImpactedStateChange(argBool(arg[0]));
-            break;
-        case DISPID_PROGRESSCHANGE:
-            onProgressChange(argLong(arg[1]), argLong(arg[0]));
-            break;
-        case DISPID_PROPERTYCHANGE:
-            onPropertyChange(argString(arg[0]));
-            break;
-        case DISPID_ONQUIT:
-            onQuit();
-            break;
-        case DISPID_SETSECURELOCKICON:
-            onSetSecureLockIcon(argLong(arg[0]));
-            break;
-        case DISPID_ONSTATUSBAR:
-            onStatusBar(argBool(arg[0]));
-            break;
-        case DISPID_STATUSTEXTCHANGE:
-            onStatusTextChange(argString(arg[0]));
-            break;
-        case DISPID_ONTHEATERMODE:
-            onTheaterMode(argBool(arg[0]));
-            break;
-        case DISPID_TITLECHANGE:
-            onTitleChange(argString(arg[0]));
-            break;
-        case DISPID_ONTOOLBAR:
-            onToolBar(argBool(arg[0]));
-            break;
-        case DISPID_ONVISIBLE:
-            onVisible(argBool(arg[0]));
-            break;
-        case DISPID_WINDOWCLOSING:
-            cancel = onWindowClosing(argBool(arg[1]));
-            break;
-        case DISPID_WINDOWSETHEIGHT:
-            onWindowSetHeight(argLong(arg[0]));
-            break;
-        case DISPID_WINDOWSETLEFT:
-            onWindowSetLeft(argLong(arg[0]));
-            break;
-        case DISPID_WINDOWSETRESIZABLE:
-            onWindowSetResizable(argBool(arg[0]));
-            break;
-        case DISPID_WINDOWSETTOP:
-            onWindowSetTop(argLong(arg[0]));
-            break;
-        case DISPID_WINDOWSETWIDTH:
-            onWindowSetWidth(argLong(arg[0]));
-            break;
-        default:
-            break;
-    }
-
-    switch (dispIdMember) {
-        case DISPID_BEFORENAVIGATE2:
-        case DISPID_FILEDOWNLOAD:
-        case DISPID_NAVIGATEERROR:
-        case DISPID_NEWWINDOW2:
-        case DISPID_WINDOWCLOSING:
-            *arg[0].pboolVal = cancel ? VARIANT_TRUE : VARIANT_FALSE;
-            break;
-        default:
-            break;
-    }
+    // The cancel flag is written through, so it has to be a reference to a VARIANT_BOOL.
+    if (event->cancellable && !isCancelArgument(arg[0])) return E_INVALIDARG;
+    const int cancel = event->call(*this, arg);
+    if (event->cancellable) *arg[0].pboolVal = cancel ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }

@@ -56,4 +56,9 @@ public:
     // The number of arguments the browser passes with an event; 0 for events without arguments
     // (not checked), -1 for DISPIDs that are not events of this sink.
     static int getArgumentCount(DISPID dispId);
+
+private:
+    struct Event;
+    static const Event events[];
+    static const Event* findEvent(DISPID dispId);
 };

@@ -60,6 +60,17 @@ struct Entry {
 // The archive bytes for entries placed at file offset startOffset.
 std::string build(const std::vector<Entry>& entries, uint32_t startOffset);
 
+// The entries of the archive whose bytes begin at its start magic (what follows the entry list,
+// the trailer and anything behind it, is not read), in archive order, data unscrambled with key.
+// False when the bytes are no archive or an entry is broken: error then names the broken entry
+// in the reader's words (Windows-1252), and stays empty when the bytes do not start an archive.
+// An entry's name passed isSafeEntryName; its data is never empty.
+bool parse(const unsigned char* bytes, size_t size, std::vector<Entry>& entries, std::string& error,
+           unsigned char key = kScrambleKey);
+
+// Decimal with "." between groups of three digits ("1.000.000"), as sizes appear in messages.
+std::string grouped(uint64_t value);
+
 // Offsets of every marker (the ten letters followed by a state character '0' or '1') in image.
 std::vector<size_t> findMarkers(const std::string& image);
 

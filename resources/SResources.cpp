@@ -2,7 +2,7 @@
 
 #include "ArchiveFormat.h"
 #include "FileSystemSeam.h"
-#include "ResourceSeam.h"
+#include "RawText.h"
 #include "SDebug.h"
 #include "SError.h"
 #include "SFile.h"
@@ -10,9 +10,11 @@
 #include "SFileSystem.h"
 #include "SLanguage.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -27,28 +29,82 @@ const int kMaxLanguageDepth = 32;
 // Tries of the extraction folder's name before giving up.
 const int kMaxFolderTries = 10000;
 
-// Archive bytes are names and data, not texts of the program: while it is read nothing may pass
-// through the language table (a name beginning with the marker pair would otherwise change).
-class TranslationPause {
-public:
-    TranslationPause() : saved(globalLanguage().translationEnabled) {
-        globalLanguage().translationEnabled = 0;
-    }
-    ~TranslationPause() { globalLanguage().translationEnabled = saved; }
+SString grouped(uint64_t value) {
+    const std::string text = archive::grouped(value);
+    return rawText(text.data(), int(text.size()));
+}
 
-private:
-    int saved;
+// Where the archive lies in the program file: from start up to end, the end of its trailer.
+struct ArchiveSpan {
+    uint64_t size = 0;  // of the program file
+    uint64_t start = 0;
+    uint64_t end = 0;
+    bool oversize = false;  // something follows the trailer
 };
 
-// Decimal with "." between groups of three digits, for sizes up to 2^64.
-SString grouped(uint64_t value) {
-    std::string digits = std::to_string(value);
-    std::string out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += '.';
-        out += digits[i];
+// The end of the trailer whose end magic stands last in the file, 0 when none does (or only at
+// its very start). Reads backwards in blocks, so the program is never held whole in memory.
+uint64_t endOfLastTrailer(SFile& program, uint64_t size) {
+    const uint64_t block = 1 << 16;
+    std::string buffer;
+    for (uint64_t to = size; to > 0;) {
+        const uint64_t from = to > block ? to - block : 0;
+        buffer.resize(size_t(to - from));
+        if (!program.seek(long(from), 0) ||
+            uint64_t(program.readBytes(&buffer[0], int(buffer.size()))) != to - from)
+            return 0;
+        const size_t at = buffer.rfind(archive::kEndMagic, std::string::npos, archive::kMagicLength);
+        if (at != std::string::npos) return from + at > 0 ? from + at + archive::kTrailerLength : 0;
+        if (from == 0) return 0;
+        to = from + archive::kMagicLength - 1;  // a magic across the block border lies in the next block
     }
-    return SString(out.c_str());
+    return 0;
+}
+
+// Finds the archive from the trailer at the end of the program file. False when there is none;
+// error then holds the reason, or keeps its text when the start offset is out of range.
+bool locateArchive(SFile& program, ArchiveSpan& span, SString& error) {
+    span.size = uint64_t(program.getSize());
+    span.end = span.size;
+    unsigned char magic[archive::kMagicLength];
+    if (span.size < uint64_t(archive::kTrailerLength) ||
+        !program.seek(long(span.size - archive::kTrailerLength), 0) ||
+        program.readBytes(magic, archive::kMagicLength) != archive::kMagicLength ||
+        std::memcmp(magic, archive::kEndMagic, archive::kMagicLength) != 0) {
+        error = "Ressourcen-Endekennung nicht vorhanden.";
+        // Something was appended behind the archive (a signature, or worse): the last end magic
+        // in the file marks the archive's end.
+        const uint64_t end = endOfLastTrailer(program, span.size);
+        if (end > 0) {
+            span.end = end;
+            span.oversize = true;
+        }
+    }
+    unsigned char word[4];
+    if (span.end < 4 || !program.seek(long(span.end - 4), 0) || program.readBytes(word, 4) != 4) {
+        error = "Konnte Startoffset nicht lesen.";
+        return false;
+    }
+    span.start = archive::readU32(word);
+    return span.start <= span.size && span.start >= archive::kMinStartOffset;
+}
+
+// Reads the archive's bytes (and nothing else of the program file) and parses them.
+bool readEntries(SFile& program, const ArchiveSpan& span, unsigned char key,
+                 std::vector<archive::Entry>& entries, SString& error) {
+    const uint64_t length = span.end > span.start ? span.end - span.start : 0;
+    std::unique_ptr<unsigned char[]> bytes(
+        length <= uint64_t(INT_MAX) ? new (std::nothrow) unsigned char[length + 1] : nullptr);
+    if (bytes == nullptr) {
+        error = "Speicheranforderung schlug fehl: " + grouped(length);
+        return false;
+    }
+    if (!program.seek(long(span.start), 0) || uint64_t(program.readBytes(bytes.get(), int(length))) != length)
+        return false;
+    std::string reason;
+    const bool ok = archive::parse(bytes.get(), size_t(length), entries, reason, key);
+    if (!reason.empty()) error = rawText(reason.data(), int(reason.size()));
+    return ok;
 }
 
 SString joinPath(const SString& folder, const SString& name) {
@@ -86,14 +142,14 @@ void SResources::release() {
 }
 
 SString SResources::getOwnProgramPath() {
-    return resOwnProgramPath();
+    return fsOwnProgramPath();
 }
 
 void SResources::cleanUp() {
     // Extracted files go also after a failed reading: in directory mode nothing uses them.
     for (int i = 0; i < extractedFiles.getCount(); ++i)
         fsRemoveFile(extractedFiles.valueAt(i));
-    if (!extractDirectory.isEmpty()) resRemoveFolder(extractDirectory);
+    if (!extractDirectory.isEmpty()) fsRemoveFolder(extractDirectory);
     extractedFiles.clear();
     if (initialized && directoryMode && resourceIni.isOpen()) resourceIni.save();
 }
@@ -110,13 +166,13 @@ bool SResources::createExtractDirectory() {
         SString name;
         name.format("%s_tmpVyxRes%d_%lld", folder.getChars(), tryCounter, stamp);
         SString systemError;
-        switch (resCreatePrivateFolder(name, systemError)) {
-            case ResFolderResult::created:
+        switch (fsCreatePrivateFolder(name, systemError)) {
+            case FsFolderResult::created:
                 extractDirectory = name;
                 return true;
-            case ResFolderResult::exists:
+            case FsFolderResult::exists:
                 continue;
-            case ResFolderResult::noParent:
+            case FsFolderResult::noParent:
                 if (!parentTried) {
                     parentTried = true;
                     SFileSystem::createFolder(folder.left(folder.getLength() - 1), true);
@@ -124,7 +180,7 @@ bool SResources::createExtractDirectory() {
                     continue;
                 }
                 break;
-            case ResFolderResult::failed:
+            case FsFolderResult::failed:
                 break;
         }
         errorText = "Fehler beim Anlegen des Tempverzeichnisses: " + name + "\r\n" + systemError;
@@ -138,145 +194,47 @@ int SResources::readArchive() {
     errorText = "";
     if (markerState == archive::kStateNoArchive) return 0;
 
-    TranslationPause pause;
     SFile program;
     SFile temp;
-    uint64_t end = 0;
-    uint64_t size = 0;
-    bool oversize = false;
-
-    auto readEntries = [&]() -> bool {
-        if (!program.open(programPath, "rb", true)) {
-            errorText = program.getErrorText();
-            return false;
-        }
-        errorText = program.getErrorText();
-        size = uint64_t(program.getSize());
-        end = size;
-
-        unsigned char magic[archive::kMagicLength];
-        if (size < uint64_t(archive::kTrailerLength) ||
-            !program.seek(long(size - archive::kTrailerLength), 0) ||
-            program.readBytes(magic, archive::kMagicLength) != archive::kMagicLength ||
-            std::memcmp(magic, archive::kEndMagic, archive::kMagicLength) != 0) {
-            errorText = "Ressourcen-Endekennung nicht vorhanden.";
-            // Something was appended behind the archive (a signature, or worse): the last end
-            // magic in the file marks the archive's end.
-            std::string whole(size, '\0');
-            if (size > 0 && program.seek(0, 0) && uint64_t(program.readBytes(&whole[0], int(size))) == size) {
-                const size_t at = whole.rfind(archive::kEndMagic, std::string::npos, archive::kMagicLength);
-                if (at != std::string::npos && at > 0) {
-                    end = at + archive::kTrailerLength;
-                    oversize = true;
-                }
-            }
-        }
-
-        unsigned char word[4];
-        if (end < 4 || !program.seek(long(end - 4), 0) || program.readBytes(word, 4) != 4) {
-            errorText = "Konnte Startoffset nicht lesen.";
-            return false;
-        }
-        const uint64_t start = archive::readU32(word);
-        if (start > size || start < archive::kMinStartOffset) return false;
-
-        if (!program.seek(long(start), 0) ||
-            program.readBytes(magic, archive::kMagicLength) != archive::kMagicLength ||
-            std::memcmp(magic, archive::kStartMagic, archive::kMagicLength) != 0)
-            return false;
-        unsigned char header[12];
-        if (program.readBytes(header, 12) != 12) return false;
-        const uint64_t headerLength = archive::readU32(header);
-        if (!program.seek(long(start + 6 + headerLength), 0)) return false;
-
-        if (!createExtractDirectory()) return false;
-
-        for (;;) {
-            unsigned char kind;
-            if (program.readBytes(&kind, 1) != 1) {
-                errorText = "Fehler beim Lesen der Kennung";
-                return false;
-            }
-            if (kind == (unsigned char)archive::kEndMagic[0]) return true;
-            if (kind != archive::kKindFile) {
-                errorText = "unbekannte Blockkennung: " + SString::fromInt(kind);
-                return false;
-            }
-            const uint64_t position = uint64_t(program.tell());
-            const uint64_t left = size > position ? size - position : 0;
-
-            if (program.readBytes(word, 4) != 4) {
-                errorText = "Fehler beim Lesen der Namens-L\xE4nge";
-                return false;
-            }
-            const uint32_t nameLength = archive::readU32(word);
-            std::string nameBytes(nameLength <= left ? nameLength : 0, '\0');
-            if (nameLength > left || (nameLength > 0 && uint32_t(program.readBytes(
-                                                            &nameBytes[0], int(nameLength))) != nameLength)) {
-                errorText = "Fehler beim Lesen des Namens";
-                return false;
-            }
-            const SString name(nameBytes.data(), int(nameBytes.size()));
-            // The name becomes a file name in the extraction folder and nothing else.
-            if (!archive::isSafeEntryName(name.getChars(), size_t(name.getLength())) ||
-                name.getLength() != int(nameLength)) {
-                errorText = "unzul\xE4ssiger Eintragsname: \"" + name + "\"";
-                return false;
-            }
-
-            if (program.readBytes(word, 4) != 4) {
-                errorText = "Fehler beim Lesen der Daten-L\xE4nge";
-                return false;
-            }
-            const uint32_t dataLength = archive::readU32(word);
-            const uint64_t dataLeft = size > position + 8 + nameLength ? size - position - 8 - nameLength : 0;
-            // A length beyond the end of the file cannot be read: refused before asking for memory.
-            if (dataLength == 0 || dataLength > dataLeft) {
-                errorText = "Fehler beim Lesen der Daten: " + name + " " + grouped(dataLength);
-                return false;
-            }
-            unsigned char* data = new (std::nothrow) unsigned char[dataLength];
-            if (data == nullptr) {
-                errorText = "Speicheranforderung schlug fehl: " + grouped(dataLength);
-                return false;
-            }
-            if (uint32_t(program.readBytes(data, int(dataLength))) != dataLength) {
-                delete[] data;
-                errorText = "Fehler beim Lesen der Daten: " + name + " " + grouped(dataLength);
-                return false;
-            }
-            archive::scramble(data, dataLength, scrambleKey);
-
-            const SString path = joinPath(extractDirectory, name);
-            if (!temp.open(path, "w+b", true)) {
-                delete[] data;
-                errorText = "Fehler beim Anlegen des Tempfiles: " + path;
-                return false;
-            }
-            const bool written = temp.write(data, int(dataLength));
-            delete[] data;
-            if (!written) {
-                temp.close();
-                fsRemoveFile(path);
-                errorText = "Fehler beim Schreiben des Tempfiles: " + path;
-                return false;
-            }
-            extractedFiles.set(name, path);
-            temp.close();
-        }
-    };
-
-    const bool ok = readEntries();
+    ArchiveSpan span;
+    std::vector<archive::Entry> entries;
+    bool ok = program.open(programPath, "rb", true);
+    errorText = program.getErrorText();
+    if (ok)
+        ok = locateArchive(program, span, errorText) &&
+             readEntries(program, span, scrambleKey, entries, errorText);
     program.close();
+    if (ok) ok = createExtractDirectory() && extractEntries(entries, temp);
     if (!ok) {
         globalError().showError("Fehler beim Lesen der Resourcen.\r\n" + errorText + "\r\n" +
                                 program.getErrorText() + "\r\n" + temp.getErrorText());
         return 0;
     }
-    if (oversize)
+    if (span.oversize)
         globalError().showError("Fehler beim Lesen der Resourcen.\r\nDie Datei ist um " +
-                                grouped(size - end) + " Byte zu gro\xDF, Ursache kann ein Virenbefall sein.");
+                                grouped(span.size - span.end) +
+                                " Byte zu gro\xDF, Ursache kann ein Virenbefall sein.");
     return 1;
+}
+
+bool SResources::extractEntries(const std::vector<archive::Entry>& entries, SFile& temp) {
+    for (const archive::Entry& entry : entries) {
+        const SString name = rawText(entry.name.data(), int(entry.name.size()));
+        const SString path = joinPath(extractDirectory, name);
+        if (!temp.open(path, "w+b", true)) {
+            errorText = "Fehler beim Anlegen des Tempfiles: " + path;
+            return false;
+        }
+        if (!temp.write(entry.data.data(), int(entry.data.size()))) {
+            temp.close();
+            fsRemoveFile(path);
+            errorText = "Fehler beim Schreiben des Tempfiles: " + path;
+            return false;
+        }
+        extractedFiles.set(name, path);
+        temp.close();
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -300,9 +258,9 @@ void SResources::createDirectoryModeFiles() {
     if (!fsIsFolder(folder)) SFileSystem::createFolder(folder, false);
     SString error;
     const SString controlPos = joinPath(folder, kControlPosIni);
-    if (!resFileExists(controlPos)) SFile::writeTextFile(controlPos, "\r\n", &error);
+    if (!fsFileExists(controlPos)) SFile::writeTextFile(controlPos, "\r\n", &error);
     const SString resource = joinPath(folder, kResourceIni);
-    if (!resFileExists(resource)) SFile::writeTextFile(resource, "[StandardResourcePath]\r\n", &error);
+    if (!fsFileExists(resource)) SFile::writeTextFile(resource, "[StandardResourcePath]\r\n", &error);
 }
 
 void SResources::loadIniFiles() {
@@ -374,19 +332,19 @@ SString SResources::getFile(const SString& name) {
     } else {
         for (int i = 0; i < resourceDirectories.getCount(); ++i) {
             const SString candidate = joinPath(resourceDirectories[i], name);
-            if (!resFileExists(candidate)) continue;
+            if (!fsFileExists(candidate)) continue;
             SString lower = name;
             lower.toLower();
             if (lower != kResourceIni && lower != kControlPosIni) {
                 lower.trim();
-                resourceIni.writeString("usedResources", lower, resLocalTimeText());
+                resourceIni.writeString("usedResources", lower, fsLocalTimeText());
             }
             return candidate;
         }
     }
     const SString inCurrent = joinPath(joinPath(SFileSystem::getCurrentFolder(), "resources"), name);
-    if (resFileExists(inCurrent)) return inCurrent;
-    if (resFileExists(name)) return name;
+    if (fsFileExists(inCurrent)) return inCurrent;
+    if (fsFileExists(name)) return name;
     return SString();
 }
 

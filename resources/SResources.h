@@ -1,11 +1,15 @@
 #pragma once
 
+#include "ArchiveFormat.h"
 #include "SFileIni.h"
 #include "SMapStringToString.h"
 #include "SString.h"
 #include "SStringList.h"
 
 #include <ctime>
+#include <vector>
+
+class SFile;
 
 // The program's resources: the archive appended to the program file, unpacked at start into a
 // private temporary folder, or, without an archive, the resource directories on disk (directory
@@ -66,6 +70,8 @@ private:
     void buildStyles();
     void setStyle(const SString& name, const SString& value);
     bool createExtractDirectory();
+    // Writes the entries into the extraction folder; the failing file's errors stay in temp.
+    bool extractEntries(const std::vector<archive::Entry>& entries, SFile& temp);
     void collectLanguageFiles(const SString& folder, const SString& pattern, bool recursive, int depth,
                               SStringList& paths);
 };

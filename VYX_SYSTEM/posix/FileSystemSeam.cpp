@@ -21,6 +21,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -417,4 +418,61 @@ bool fsShellOpen(const SString& file, const SString& parameters, const SString& 
     }
     error = SString();
     return true;
+}
+
+FsFolderResult fsCreatePrivateFolder(const SString& path, SString& error) {
+    // mkdir never follows or reuses an existing name, and 0700 keeps other users out from the
+    // first moment.
+    if (mkdir(native(path).c_str(), 0700) == 0) return FsFolderResult::created;
+    const int e = errno;
+    if (e == EEXIST) return FsFolderResult::exists;
+    error = fsErrorText(e);
+    errno = e;
+    return e == ENOENT ? FsFolderResult::noParent : FsFolderResult::failed;
+}
+
+bool fsRemoveFolder(const SString& path) {
+    return rmdir(native(path).c_str()) == 0;
+}
+
+bool fsFileExists(const SString& path) {
+    struct stat st;
+    return !path.isEmpty() && stat(native(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool fsPlainFileInfo(const SString& path, long long& size, SString& error) {
+    size = 0;
+    struct stat st;
+    if (path.isEmpty()) {
+        error = fsErrorText(ENOENT);
+        return false;
+    }
+    if (stat(native(path).c_str(), &st) != 0) {
+        error = fsErrorText(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = "Keine gew\xF6hnliche Datei.";
+        return false;
+    }
+    size = (long long)st.st_size;
+    error = "";
+    return true;
+}
+
+SString fsOwnProgramPath() {
+    char buffer[PATH_MAX + 1];
+    const ssize_t n = readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0) return SString();
+    buffer[n] = 0;
+    return fromNative(buffer);
+}
+
+SString fsLocalTimeText() {
+    const time_t now = time(nullptr);
+    struct tm local;
+    char text[40];
+    if (localtime_r(&now, &local) == nullptr || strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local) == 0)
+        return SString();
+    return SString(text);
 }

@@ -8,6 +8,8 @@
 // bytes (bytes are delivered as they arrive), one and a half stop bits except with 5 data bits.
 #include "SerialDevice.h"
 
+#include "FileSystemSeam.h"
+
 #include "SStringList.h"
 
 #include <dirent.h>
@@ -128,8 +130,8 @@ SString realPathOf(const SString& path) {
 
 }  // namespace
 
-int serialErrorNumber() {
-    return lastErrorNumber;
+SString serialErrorText() {
+    return fsErrorText(lastErrorNumber);
 }
 
 SerialHandle serialOpen(const char* devicePath) {

@@ -2,6 +2,8 @@
 // Sockets.h; there is no socket library to start, so sockStartup() always succeeds.
 #include "Sockets.h"
 
+#include "FileSystemSeam.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -126,8 +128,8 @@ void sockClose(SocketHandle s) {
     if (s != NO_SOCKET) close(s);
 }
 
-int sockLastError() {
-    return errno;
+SString sockErrorText() {
+    return fsErrorText(errno);
 }
 
 int sockWait(SockWaitItem* items, int count, int timeoutMs) {

@@ -3,6 +3,7 @@
 #include "PtyDevice.h"
 #include "SComPort.h"
 #include "SDebug.h"
+#include "TestText.h"
 #include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,6 @@
 #include <thread>
 
 namespace {
-
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
 
 const char* const closedWriteText =
     "Fehler beim Schreiben auf den COM-Port: Zugriff auf nicht ge\xF6"

@@ -1,3 +1,4 @@
+#include "EnvVar.h"
 #include "SComPortMap.h"
 #include "SStringList.h"
 #include "SerialDevice.h"
@@ -70,6 +71,19 @@ TEST(SComPortMap, EnvironmentBeforeConfigurationFileBeforeDevicesFound) {
     }
     unsetenv("VYX_PORT_COM3");
     SComPortMap::setConfigFile("");
+}
+
+TEST(SComPortMap, DefaultFileIsTheProgramsUserConfigurationFile) {
+    // The one the application's settings live in, named after the program file (this test's).
+    TempFolder config;
+    ASSERT_FALSE(config.path.empty());
+    EnvVar configHome("XDG_CONFIG_HOME", config.path.c_str());
+    SComPortMap::setConfigFile("");
+    EXPECT_EQ(std::string(SComPortMap::getConfigFile().getChars()), config.path + "/test_SComPortMap.cfg");
+    config.write("test_SComPortMap.cfg", "[ports]\r\nCOM9=/dev/from-default-file\r\n");
+    SString rule;
+    EXPECT_STREQ(SComPortMap::resolve("com9", &rule), "/dev/from-default-file");
+    EXPECT_EQ(std::string(rule.getChars()), "[ports] in " + config.path + "/test_SComPortMap.cfg");
 }
 
 TEST(SComPortMap, DevicesFoundAreListedByIdFirstThenByNumber) {

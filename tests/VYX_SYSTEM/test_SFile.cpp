@@ -2,18 +2,16 @@
 
 #include "SMem.h"
 #include "TempDir.h"
+#include "TestText.h"
 #include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
 const char* const kOpenFailed =
     "Fehler beim \xF6"
     "ffnen der Datei '";

@@ -2,6 +2,7 @@
 
 #include "SStringList.h"
 #include "TempDir.h"
+#include "TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,6 @@
 #include <vector>
 
 namespace {
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
 
 std::vector<std::string> findAll(const std::string& pattern) {
     std::vector<std::string> names;

@@ -1,6 +1,7 @@
 #include "SFileSystem.h"
 
 #include "TempDir.h"
+#include "TestText.h"
 #include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,6 @@
 #include <thread>
 
 namespace {
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
 
 bool isFolder(const std::string& path) {
     struct stat st;

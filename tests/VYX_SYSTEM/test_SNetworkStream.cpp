@@ -1,6 +1,7 @@
 #include "LoopbackListener.h"
 #include "SError.h"
 #include "SNetworkStreamTcp.h"
+#include "SSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -142,13 +143,13 @@ TEST(SNetworkStreamTcpTest, FailedCreateTellsWhichStepFailed) {
     } cases[] = {
         {true, freePort, "127.0.0.1",
          std::string("Fehler beim Erzeugen eines TCP-Clients\r\nFehler beim Verbinden.\r\n") +
-             SError::systemMessage(ECONNREFUSED).getChars()},
+             SSystem::getErrorText(ECONNREFUSED).getChars()},
         {true, freePort, "no-such-host.invalid",
          "Fehler beim Erzeugen eines TCP-Clients\r\nKann Server-Name/Adresse 'no-such-host.invalid' nicht "
          "aufl\xF6sen.\r\n"},
         {false, occupied.port(), "127.0.0.1",
          std::string("Fehler beim Erzeugen eines TCP-Servers\r\nbind(..) schlug fehl.\r\n") +
-             SError::systemMessage(EADDRINUSE).getChars()},
+             SSystem::getErrorText(EADDRINUSE).getChars()},
     };
     for (const Case& c : cases) {
         SNetworkStreamTcp stream;

@@ -2,6 +2,7 @@
 
 #include "EnvVar.h"
 #include "TempDir.h"
+#include "TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -9,13 +10,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
-
-namespace {
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
-
-}  // namespace
 
 TEST(SSystem, ErrorTexts) {
     EXPECT_EQ(str(SSystem::getErrorText(ENOENT)), "No such file or directory");

@@ -1,4 +1,5 @@
 #include "SError.h"
+#include "SSystem.h"
 #include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ TEST_F(SErrorTest, LogKeepsEachEntryOnceWithContinuationLinesIndented) {
         "\r\nDatei fehlt"
         "\r\nerste Zeile\r\n\tzweite Zeile"
         "\r\nPort\r\n\tFehlernummer: 2\r\n\t" +
-        std::string(SError::systemMessage(2).getChars()) + "\r\nDatei";
+        std::string(SSystem::getErrorText(2).getChars()) + "\r\nDatei";
     EXPECT_EQ(std::string(errors.log), want);
     EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -44,17 +45,16 @@ TEST_F(SErrorTest, ShowLogShowsNothingForAnEmptyLogAndEverythingOtherwise) {
 }
 
 TEST_F(SErrorTest, ShowErrorAppendsTheErrorNumberAndTheSystemText) {
-    ASSERT_FALSE(SError::systemMessage(2).isEmpty());
+    ASSERT_FALSE(SSystem::getErrorText(2).isEmpty());
     boxes.answers.push_back(IDCANCEL);
     EXPECT_EQ(errors.showError("Datei nicht gefunden", 2), IDCANCEL);
     errors.showError("Frage", 0, "Info", MB_OK | MB_ICONINFORMATION);
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[0].text, "Datei nicht gefunden\r\n Fehlernummer: 2\r\n" +
-                                       std::string(SError::systemMessage(2).getChars()));
+                                       std::string(SSystem::getErrorText(2).getChars()));
     EXPECT_EQ(boxes.boxes[0].caption, "Fehler !");
     EXPECT_EQ(boxes.boxes[0].flags, unsigned(MB_OK | MB_ICONERROR));
     EXPECT_EQ(boxes.boxes[1].text, "Frage");
     EXPECT_EQ(boxes.boxes[1].caption, "Info");
     EXPECT_EQ(boxes.boxes[1].flags, unsigned(MB_OK | MB_ICONINFORMATION));
-    EXPECT_EQ(SError::systemMessage(0), "");
 }

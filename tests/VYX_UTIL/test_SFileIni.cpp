@@ -4,6 +4,7 @@
 #include "SApplicationConfig.h"
 #include "SStringList.h"
 #include "TempDir.h"
+#include "TestText.h"
 #include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +17,6 @@
 #include <vector>
 
 namespace {
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
 
 std::vector<std::string> entries(const SStringList& list) {
     std::vector<std::string> out;

@@ -1,15 +1,11 @@
 #include "SLanguage.h"
 #include "SString.h"
+#include "TestText.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
-
-namespace {
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
-}  // namespace
 
 TEST(SString, SubstringsFollowTheirCountingRules) {
     const SString s("abcdef");
@@ -223,7 +219,7 @@ TEST(SString, WideTextUsesWindows1252) {
     EXPECT_EQ(str(SString(v)), "123");
 }
 
-TEST(SString, LocalisableLiteralsResolveOnAssignment) {
+TEST(SString, LanguageTableRulePerOperation) {
     SLanguage& table = globalLanguage();
     table.clear();
     EXPECT_EQ(str(SString("\xB3\xB3"
@@ -231,44 +227,57 @@ TEST(SString, LocalisableLiteralsResolveOnAssignment) {
                           "Ende")),
               "Ende");
 
-    table.load(SString("Ende=The long translated exit text\xB3\xB3\r\n"));
-    SString s(
+    table.load(SString("Ende=Exit\xB3\xB3\r\n"));
+    const char* const literal =
         "\xB3\xB3"
         "Ende\xB3\xB3"
-        "Ende");
-    EXPECT_EQ(str(s), "The long translated exit text");
-    EXPECT_EQ(s.getLength(), 29);
-    SString appended("x");
-    appended.append(
-        "\xB3\xB3"
-        "Ende\xB3\xB3"
-        "E");
-    EXPECT_EQ(str(appended), "xThe long translated exit text");
-    EXPECT_TRUE(SString("The long translated exit text") ==
-                "\xB3\xB3"
-                "Ende\xB3\xB3"
-                "Ende");
-    SString f;
-    f.format(
-        "\xB3\xB3"
-        "Ende\xB3\xB3"
-        "Ende %d",
-        1);
-    EXPECT_EQ(str(f), "The long translated exit text");
-
-    // Text that is already a string is copied as it is: bytes from a device or a file that
-    // happen to start with the marker pair never turn into a translation on copy.
-    SString received;
-    received.setRaw(
-        "\xB3\xB3"
-        "Ende\xB3\xB3"
-        "x",
-        9);
-    SString copy(received), assigned;
-    assigned = received;
-    SString appendedCopy;
-    appendedCopy.append(received);
-    for (const SString* c : {&copy, &assigned, &appendedCopy})
-        EXPECT_EQ(c->getLength(), 9);
+        "x";
+    const int literalLength = 9;
+    // The same marker bytes as they come from a file or a device.
+    const SString bytes = SString().setRaw(literal, literalLength);
+    const std::string asBytes(literal, literalLength);
+    struct Case {
+        const char* operation;
+        std::function<SString()> make;
+        std::string expected;
+    } cases[] = {
+        // Characters pass the language table.
+        {"construct", [&] { return SString(literal); }, "Exit"},
+        {"construct with length", [&] { return SString(literal, literalLength); }, "Exit"},
+        {"set", [&] { return SString().set(literal); }, "Exit"},
+        {"append characters", [&] { return SString("x").append(literal); }, "xExit"},
+        {"format text", [&] { return SString().format("%s%s", "", literal); }, asBytes},
+        {"format",
+         [&] {
+             return SString().format(
+                 "\xB3\xB3"
+                 "Ende\xB3\xB3"
+                 "x %d",
+                 1);
+         },
+         "Exit"},
+        // A string's bytes are taken as they are.
+        {"setRaw", [&] { return bytes; }, asBytes},
+        {"copy", [&] { return SString(bytes); }, asBytes},
+        {"assign",
+         [&] {
+             SString s;
+             s = bytes;
+             return s;
+         },
+         asBytes},
+        {"append string", [&] { return SString("x").append(bytes); }, "x" + asBytes},
+        {"append counted", [&] { return SString("x").append(bytes, 4); }, "x" + asBytes.substr(0, 4)},
+        {"insert", [&] { return SString("xy").insert(1, bytes); }, "x" + asBytes + "y"},
+        {"appendRepeated", [&] { return SString().appendRepeated(bytes, 2); }, asBytes + asBytes},
+        {"mid", [&] { return SString("-").append(bytes).mid(1); }, asBytes},
+        {"splitOff", [&] { return SString(bytes).append("|").splitOff("|"); }, asBytes},
+        {"replace", [&] { return SString("a-b").replace("-", literal, true); }, "a" + asBytes + "b"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(str(c.make()), c.expected) << c.operation;
+    EXPECT_TRUE(SString("Exit") == literal);
+    EXPECT_TRUE(SString("Exit!").startsWith(literal));
+    EXPECT_EQ(bytes.find(literal), 0);
     table.clear();
 }

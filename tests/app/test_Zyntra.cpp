@@ -1,18 +1,21 @@
 #include "EventLoop.h"
 #include "PtyDevice.h"
+#include "TestText.h"
 #include "Zyntra.h"
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
+#include <atomic>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
-
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
 
 const std::string prefix = "\xE6\xB5\xBA\xB9\xB2\xB3\xA9";
 
@@ -195,3 +198,43 @@ TEST_F(ZyntraOnSimulator, ALateAnswerNeverBecomesTheNextCommandsAnswer) {
     EXPECT_EQ(str(answer), "mode m Dexmode OK\n");
 }
 #endif
+
+namespace {
+
+// A page-like class that counts in a member of its own what the reader thread hands it.
+class CountingZyntra : public Zyntra {
+public:
+    ~CountingZyntra() override { close(0); }
+    void onReceive(unsigned char byte) override { counts[byte] += 1; }
+    std::vector<int> counts = std::vector<int>(256);
+};
+
+}  // namespace
+
+// The device keeps sending while the port object goes away: the reader thread must have stopped
+// calling onReceive before any part of the object is destroyed. Under the thread sanitizer a late
+// call shows as a race on the object's type or on the member the override touches.
+TEST(ZyntraDestruction, ReaderStopsBeforeTheObjectIsTakenApart) {
+    const std::function<std::unique_ptr<Zyntra>()> makers[] = {
+        [] { return std::make_unique<Zyntra>(); },
+        [] { return std::unique_ptr<Zyntra>(new CountingZyntra()); },
+    };
+    for (const auto& make : makers) {
+        PtyDevice device{"COM8"};
+        ASSERT_TRUE(device.ok());
+        std::unique_ptr<Zyntra> zyntra = make();
+        ASSERT_EQ(zyntra->open("COM8"), 1) << zyntra->lastError.getChars();
+        std::atomic<bool> stop{false};
+        std::thread flood([&] {
+            // One byte whenever the line has room, so the writer never blocks once nobody reads.
+            while (!stop.load()) {
+                pollfd p = {device.master, POLLOUT, 0};
+                if (poll(&p, 1, 10) == 1) (void)::write(device.master, "x", 1);
+            }
+        });
+        ASSERT_TRUE(EventLoop::waitUntil(2000, [&] { return zyntra->receiveBuffer.getAvailable() > 0; }));
+        zyntra.reset();
+        stop.store(true);
+        flood.join();
+    }
+}

@@ -3,6 +3,7 @@
 #include "PageTemplate.h"
 #include "SResources.h"
 #include "TempDir.h"
+#include "TestText.h"
 #include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -13,10 +14,6 @@
 #include <vector>
 
 namespace {
-
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
 
 // Resources in directory mode whose only resource directory is a temp folder holding the files
 // the pages load.
@@ -142,6 +139,16 @@ TEST_F(PageTemplateTest, MissingEmptyOrUnreadableFileShowsInfoAndInsertsNothing)
         EXPECT_EQ(boxes.boxes[0].caption, "Info");
         EXPECT_EQ(boxes.boxes[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
     }
+}
+
+TEST_F(PageTemplateTest, ResourceUnderAFolderWithAnUmlautIsRead) {
+    // "gr\xFCn" in the program's text is "gr\xC3\xBCn" on the file system; the size check before
+    // the reading must look at the same file that SFile then opens.
+    ASSERT_EQ(::mkdir(dir.file("gr\xC3\xBCn").c_str(), 0700), 0);
+    dir.write("gr\xC3\xBCn/u.txt", "UUU");
+    resources.resourceDirectories.add((dir.path() + "/gr\xFCn").c_str());
+    EXPECT_EQ(expand("<!!vyx_loadFromResFile=\"u.txt\">"), "\r\nUUU");
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(PageTemplateTest, SelfIncludingPagesStopWithAnInfoNamingTheDirective) {

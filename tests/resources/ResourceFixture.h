@@ -3,6 +3,7 @@
 #include "ArchiveFormat.h"
 #include "SResources.h"
 #include "TempDir.h"
+#include "TestText.h"
 #include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@
 // SResources that reads it, extracting into "tmp/" with the time stamp 1234. Boxes are recorded.
 class ResourceFixture : public ::testing::Test {
 protected:
-    static std::string str(const SString& s) { return std::string(s.getChars(), size_t(s.getLength())); }
     static time_t fixedClock(time_t* t) {
         if (t != nullptr) *t = 1234;
         return 1234;

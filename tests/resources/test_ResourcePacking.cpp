@@ -140,3 +140,26 @@ TEST_F(ResourcePackingTest, PackerRefusesWhatTheReaderCouldNotUse) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(::access(copy.c_str(), F_OK), 0);
 }
+
+// The reader's parse takes back what the packer builds, and every shorter piece of it is refused
+// with the reader's reason (none while the start magic and header are incomplete).
+TEST(ArchiveFormat, ParseReadsWhatBuildWroteAndRefusesEveryTruncation) {
+    const std::vector<archive::Entry> entries = {{"a.txt", "alpha"}, {"b\xE4.css", std::string("x\0y", 3)}};
+    const std::string bytes = archive::build(entries, 4711);
+    const auto parse = [](const std::string& b, std::vector<archive::Entry>& out, std::string& error) {
+        return archive::parse(reinterpret_cast<const unsigned char*>(b.data()), b.size(), out, error);
+    };
+    std::vector<archive::Entry> parsed;
+    std::string error;
+    ASSERT_TRUE(parse(bytes, parsed, error)) << error;
+    ASSERT_EQ(parsed.size(), entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(parsed[i].name, entries[i].name);
+        EXPECT_EQ(parsed[i].data, entries[i].data);
+    }
+    const size_t entriesStart = archive::kMagicLength + archive::kHeaderLength;
+    for (size_t length = 0; length <= bytes.size() - archive::kTrailerLength; ++length) {
+        EXPECT_FALSE(parse(bytes.substr(0, length), parsed, error)) << length;
+        EXPECT_EQ(error.empty(), length < entriesStart) << length;
+    }
+}

@@ -110,15 +110,24 @@ TEST_F(SResourcesTest, BytesBehindTheArchiveAreFoundByTheBackwardsSearch) {
     // Before the archive, the program's own code holds the end magic text; behind it lie 1234
     // bytes of something else.
     const std::string before = std::string(150, 'p') + "vyxend\x10\0\0\0" + std::string(50, 'q');
-    SResources& r = make(image(withInis({{"a.txt", "alpha"}}), before, std::string(1234, 's')));
-    r.init();
-    EXPECT_EQ(r.archiveLoaded, 1);
-    EXPECT_EQ(TempDir::readPath(str(r.getFile("a.txt"))), "alpha");
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text,
-              std::string(kBoxStart) +
-                  "Die Datei ist um 1.234 Byte zu gro\xDF, Ursache kann ein Virenbefall sein.");
-    EXPECT_EQ(boxes.boxes[0].flags, unsigned(MB_OK | MB_ICONERROR));
+    // The search reads the file backwards in blocks of 64 KiB: the end magic in the last block, across
+    // the border of the last two, and in the block before.
+    const struct {
+        size_t behind;
+        const char* size;
+    } cases[] = {{1234, "1.234"}, {65530, "65.530"}, {70000, "70.000"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behind);
+        boxes.boxes.clear();
+        SResources& r = make(image(withInis({{"a.txt", "alpha"}}), before, std::string(c.behind, 's')));
+        r.init();
+        EXPECT_EQ(r.archiveLoaded, 1);
+        EXPECT_EQ(TempDir::readPath(str(r.getFile("a.txt"))), "alpha");
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, std::string(kBoxStart) + "Die Datei ist um " + c.size +
+                                           " Byte zu gro\xDF, Ursache kann ein Virenbefall sein.");
+        EXPECT_EQ(boxes.boxes[0].flags, unsigned(MB_OK | MB_ICONERROR));
+    }
 
     // Without anything behind it, the same program file reads silently.
     boxes.boxes.clear();
