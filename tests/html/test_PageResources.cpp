@@ -12,16 +12,14 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include "TestText.h"
+
 #include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string str(const SString& s) {
-    return std::string(s.getChars(), size_t(s.getLength()));
-}
 
 std::string readResource(const std::string& name) {
     SString error;
