@@ -19,7 +19,7 @@ SApplication::~SApplication() {
     if (tickTimer != 0) EventLoop::killTimer(tickTimer);
 }
 
-void SApplication::takeArguments(int argc, char* argv[]) {
+void SApplication::setArguments(int argc, char* argv[]) {
     arguments.clear();
     for (int i = 0; i < argc; ++i) arguments.add(SString(argv[i]));
     programPath = argc > 0 ? SString(argv[0]) : SString();
@@ -33,7 +33,7 @@ void SApplication::takeArguments(int argc, char* argv[]) {
 }
 
 bool SApplication::start(int argc, char* argv[]) {
-    takeArguments(argc, argv);
+    setArguments(argc, argv);
     quitRequested = false;
     exitCode = 0;
 
@@ -79,6 +79,7 @@ int SApplication::run() {
         tickTimer = 0;
     }
     if (userConfig.isOpen() && userConfig.isModified()) userConfig.save();
+    quitRequested = false;
     return exitCode;
 }
 

@@ -26,7 +26,7 @@ public:
     // not be created; the program then ends with exit code 0.
     bool start(int argc, char* argv[]);
     // Runs the event loop until the main window is gone (or quit() is called); saves the user
-    // configuration file and returns the exit code.
+    // configuration file and returns the exit code (a later run starts afresh).
     int run();
     // Ends run() with exitCode.
     void quit(int exitCode);
@@ -58,12 +58,14 @@ public:
 
     // The command line's arguments, the program file first.
     const SStringList& getArguments() const { return arguments; }
+    // Takes the arguments (start does): the program path is the first one as a full path (the
+    // running program's own file when it is a bare name found through the search path), the
+    // program directory its folder, or the current folder when that is empty.
+    void setArguments(int argc, char* argv[]);
 
     static const unsigned tickIntervalMs = 10;
 
 private:
-    void takeArguments(int argc, char* argv[]);
-
     SStringList arguments;
     SFrameWindow* mainWindow = nullptr;
     std::vector<SWindow*> windows;
