@@ -21,7 +21,8 @@ SApplication::~SApplication() {
 
 void SApplication::setArguments(int argc, char* argv[]) {
     arguments.clear();
-    for (int i = 0; i < argc; ++i) arguments.add(SString(argv[i]));
+    for (int i = 0; i < argc; ++i)
+        arguments.add(SString(argv[i]));
     programPath = argc > 0 ? SString(argv[0]) : SString();
     // A program started through the search path has a bare name as its first argument; its own
     // file is then the one the system ran, so that resources and the restart find it.
@@ -67,13 +68,15 @@ bool SApplication::start(int argc, char* argv[]) {
     mainWindow->show();
 
     if (tickTimer == 0)
-        tickTimer = EventLoop::setTimer(tickIntervalMs, [this](unsigned, unsigned time) { onThreadTimer(time); });
+        tickTimer =
+            EventLoop::setTimer(tickIntervalMs, [this](unsigned, unsigned time) { onThreadTimer(time); });
     return true;
 }
 
 int SApplication::run() {
     auto finished = [this] { return quitRequested || mainWindow == nullptr || !mainWindow->isCreated(); };
-    while (!finished()) EventLoop::waitUntil(1000, finished);
+    while (!finished())
+        EventLoop::waitUntil(1000, finished);
     if (tickTimer != 0) {
         EventLoop::killTimer(tickTimer);
         tickTimer = 0;

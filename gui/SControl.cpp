@@ -33,7 +33,8 @@ bool SButton::create(SWindow* parentWindow, const SString& text, int x, int y, i
     if (handle != nullptr || parentWindow == nullptr || !parentWindow->isCreated()) return false;
     caption = text;
     rect = resolve(parentWindow, x, y, width, height);
-    HWND window = windowSystem().createButton(parentWindow->getHandle(), this, caption, controlId, rect, visible);
+    HWND window =
+        windowSystem().createButton(parentWindow->getHandle(), this, caption, controlId, rect, visible);
     if (window == nullptr) return false;
     attach(window, parentWindow);
     onInitWindow();

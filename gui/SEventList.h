@@ -26,9 +26,8 @@ public:
     // target->action() for the message (and control id).
     template <class T, class R>
     void add(UINT message, int controlId, T* target, R (T::*action)()) {
-        entries.push_back({message, controlId, target, [target, action](UINT, WPARAM, LPARAM) {
-                               (target->*action)();
-                           }});
+        entries.push_back(
+            {message, controlId, target, [target, action](UINT, WPARAM, LPARAM) { (target->*action)(); }});
     }
     void add(UINT message, int controlId, void* target, Action action) {
         entries.push_back({message, controlId, target, std::move(action)});

@@ -64,9 +64,10 @@ bool SFileDialog::showOpen() {
             path = chosen;
             return true;
         }
-        dialogs().messageBox(chosen + "\r\nDie Datei wurde nicht gefunden.\r\n\xDC"
-                                      "berpr\xFC"
-                                      "fen Sie den Dateinamen, und wiederholen Sie den Vorgang.",
+        dialogs().messageBox(chosen +
+                                 "\r\nDie Datei wurde nicht gefunden.\r\n\xDC"
+                                 "berpr\xFC"
+                                 "fen Sie den Dateinamen, und wiederholen Sie den Vorgang.",
                              title, MB_OK | MB_ICONWARNING);
         r.proposedFile = chosen;
     }
@@ -84,10 +85,10 @@ bool SFileDialog::showSave() {
                 path = target;
                 return true;
             }
-            int answer = dialogs().messageBox(
-                target + " ist bereits vorhanden.\r\nM\xF6"
-                         "chten Sie die Datei ersetzen?",
-                title, MB_YESNO | MB_ICONWARNING);
+            int answer = dialogs().messageBox(target +
+                                                  " ist bereits vorhanden.\r\nM\xF6"
+                                                  "chten Sie die Datei ersetzen?",
+                                              title, MB_YESNO | MB_ICONWARNING);
             if (answer == IDYES) {
                 path = target;
                 return true;

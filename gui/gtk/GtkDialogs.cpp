@@ -95,11 +95,12 @@ std::string caselessPattern(const std::string& pattern) {
 }  // namespace
 
 int GtkDialogs::messageBox(const SString& text, const SString& caption, unsigned flags) {
-    GtkWidget* dialog = gtk_message_dialog_new(ownerWindow(), GTK_DIALOG_MODAL, boxType(flags), GTK_BUTTONS_NONE,
-                                               "%s", gtkText(text).c_str());
+    GtkWidget* dialog = gtk_message_dialog_new(ownerWindow(), GTK_DIALOG_MODAL, boxType(flags),
+                                               GTK_BUTTONS_NONE, "%s", gtkText(text).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), gtkText(caption).c_str());
     std::vector<BoxButton> buttons = boxButtons(flags);
-    for (const BoxButton& b : buttons) gtk_dialog_add_button(GTK_DIALOG(dialog), b.label, b.id);
+    for (const BoxButton& b : buttons)
+        gtk_dialog_add_button(GTK_DIALOG(dialog), b.label, b.id);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons.back().id);
     int response = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);

@@ -52,7 +52,8 @@ HWND handleOf(GtkWidget* widget) {
     return reinterpret_cast<HWND>(widget);
 }
 WindowProcedure* procedureOf(GtkWidget* widget) {
-    return widget ? static_cast<WindowProcedure*>(g_object_get_data(G_OBJECT(widget), kProcedureKey)) : nullptr;
+    return widget ? static_cast<WindowProcedure*>(g_object_get_data(G_OBJECT(widget), kProcedureKey))
+                  : nullptr;
 }
 bool isClientArea(GtkWidget* widget) {
     return G_TYPE_CHECK_INSTANCE_TYPE(widget, vyx_client_area_get_type());
@@ -70,36 +71,61 @@ unsigned virtualKey(guint keyval) {
     if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24) return 0x70 + (keyval - GDK_KEY_F1);
     if (keyval >= GDK_KEY_KP_0 && keyval <= GDK_KEY_KP_9) return 0x60 + (keyval - GDK_KEY_KP_0);
     switch (keyval) {
-        case GDK_KEY_BackSpace: return 0x08;
+        case GDK_KEY_BackSpace:
+            return 0x08;
         case GDK_KEY_Tab:
-        case GDK_KEY_ISO_Left_Tab: return 0x09;
+        case GDK_KEY_ISO_Left_Tab:
+            return 0x09;
         case GDK_KEY_Return:
-        case GDK_KEY_KP_Enter: return 0x0D;
+        case GDK_KEY_KP_Enter:
+            return 0x0D;
         case GDK_KEY_Shift_L:
-        case GDK_KEY_Shift_R: return 0x10;
+        case GDK_KEY_Shift_R:
+            return 0x10;
         case GDK_KEY_Control_L:
-        case GDK_KEY_Control_R: return 0x11;
+        case GDK_KEY_Control_R:
+            return 0x11;
         case GDK_KEY_Alt_L:
-        case GDK_KEY_Alt_R: return 0x12;
-        case GDK_KEY_Pause: return 0x13;
-        case GDK_KEY_Escape: return 0x1B;
-        case GDK_KEY_space: return 0x20;
-        case GDK_KEY_Page_Up: return 0x21;
-        case GDK_KEY_Page_Down: return 0x22;
-        case GDK_KEY_End: return 0x23;
-        case GDK_KEY_Home: return 0x24;
-        case GDK_KEY_Left: return 0x25;
-        case GDK_KEY_Up: return 0x26;
-        case GDK_KEY_Right: return 0x27;
-        case GDK_KEY_Down: return 0x28;
-        case GDK_KEY_Insert: return 0x2D;
-        case GDK_KEY_Delete: return 0x2E;
-        case GDK_KEY_KP_Multiply: return 0x6A;
-        case GDK_KEY_KP_Add: return 0x6B;
-        case GDK_KEY_KP_Subtract: return 0x6D;
-        case GDK_KEY_KP_Decimal: return 0x6E;
-        case GDK_KEY_KP_Divide: return 0x6F;
-        default: return 0;
+        case GDK_KEY_Alt_R:
+            return 0x12;
+        case GDK_KEY_Pause:
+            return 0x13;
+        case GDK_KEY_Escape:
+            return 0x1B;
+        case GDK_KEY_space:
+            return 0x20;
+        case GDK_KEY_Page_Up:
+            return 0x21;
+        case GDK_KEY_Page_Down:
+            return 0x22;
+        case GDK_KEY_End:
+            return 0x23;
+        case GDK_KEY_Home:
+            return 0x24;
+        case GDK_KEY_Left:
+            return 0x25;
+        case GDK_KEY_Up:
+            return 0x26;
+        case GDK_KEY_Right:
+            return 0x27;
+        case GDK_KEY_Down:
+            return 0x28;
+        case GDK_KEY_Insert:
+            return 0x2D;
+        case GDK_KEY_Delete:
+            return 0x2E;
+        case GDK_KEY_KP_Multiply:
+            return 0x6A;
+        case GDK_KEY_KP_Add:
+            return 0x6B;
+        case GDK_KEY_KP_Subtract:
+            return 0x6D;
+        case GDK_KEY_KP_Decimal:
+            return 0x6E;
+        case GDK_KEY_KP_Divide:
+            return 0x6F;
+        default:
+            return 0;
     }
 }
 
@@ -107,8 +133,8 @@ unsigned virtualKey(guint keyval) {
 unsigned virtualKeyOf(GdkEventKey* event) {
     guint keyval = 0;
     GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_window_get_display(event->window));
-    if (!gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, GdkModifierType(0), event->group,
-                                             &keyval, nullptr, nullptr, nullptr))
+    if (!gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, GdkModifierType(0),
+                                             event->group, &keyval, nullptr, nullptr, nullptr))
         keyval = event->keyval;
     unsigned vk = virtualKey(keyval);
     return vk != 0 ? vk : virtualKey(event->keyval);
@@ -133,7 +159,8 @@ gboolean onKey(GtkWidget* window, GdkEventKey* event, gpointer clientArea) {
 
 gboolean onDelete(GtkWidget*, GdkEvent*, gpointer clientArea) {
     // The window stays; the procedure's close operation decides and destroys it.
-    if (WindowProcedure* procedure = procedureOf(GTK_WIDGET(clientArea))) procedure->windowProc(WM_CLOSE, 0, 0);
+    if (WindowProcedure* procedure = procedureOf(GTK_WIDGET(clientArea)))
+        procedure->windowProc(WM_CLOSE, 0, 0);
     return TRUE;
 }
 
@@ -155,7 +182,8 @@ void onClientSize(GtkWidget* clientArea, GdkRectangle* allocation, gpointer) {
     if (previous == size + 1) return;
     g_object_set_data(G_OBJECT(clientArea), kClientSizeKey, GUINT_TO_POINTER(size + 1));
     if (WindowProcedure* procedure = procedureOf(clientArea))
-        procedure->windowProc(WM_SIZE, 0, LPARAM(makeLong(unsigned(allocation->width), unsigned(allocation->height))));
+        procedure->windowProc(WM_SIZE, 0,
+                              LPARAM(makeLong(unsigned(allocation->width), unsigned(allocation->height))));
 }
 
 void onClicked(GtkButton* button, gpointer id) {
@@ -202,8 +230,8 @@ public:
         return handleOf(clientArea);
     }
 
-    HWND createButton(HWND parent, WindowProcedure* procedure, const SString& caption, int id, const RECT& rect,
-                      bool visible) override {
+    HWND createButton(HWND parent, WindowProcedure* procedure, const SString& caption, int id,
+                      const RECT& rect, bool visible) override {
         GtkWidget* fixed = widgetOf(parent);
         if (fixed == nullptr || !GTK_IS_FIXED(fixed)) return nullptr;
         GtkWidget* button = gtk_button_new_with_label(gtkText(caption).c_str());

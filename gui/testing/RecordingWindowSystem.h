@@ -40,8 +40,8 @@ public:
         w.rect = RECT{0, 0, width, height};
         return add(w);
     }
-    HWND createButton(HWND parent, WindowProcedure* procedure, const SString& caption, int id, const RECT& rect,
-                      bool visible) override {
+    HWND createButton(HWND parent, WindowProcedure* procedure, const SString& caption, int id,
+                      const RECT& rect, bool visible) override {
         if (failCreation || find(parent) == nullptr) return nullptr;
         Window w;
         w.procedure = procedure;
@@ -82,7 +82,8 @@ public:
         std::vector<HWND> children;
         for (auto& entry : windows)
             if (entry.second.parent == window) children.push_back(entry.first);
-        for (HWND child : children) destroy(child);
+        for (HWND child : children)
+            destroy(child);
     }
     bool getClientSize(HWND frame, int& width, int& height) override {
         Window* w = find(frame);
@@ -92,7 +93,8 @@ public:
         return true;
     }
     void setFocus(HWND window) override {
-        for (auto& entry : windows) entry.second.focused = entry.first == window;
+        for (auto& entry : windows)
+            entry.second.focused = entry.first == window;
     }
 
     // --- The user's side.

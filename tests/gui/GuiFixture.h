@@ -1,8 +1,8 @@
 #pragma once
 
-#include "testing/RecordingWindowSystem.h"
 #include "SApplication.h"
 #include "SFrameWindow.h"
+#include "testing/RecordingWindowSystem.h"
 #include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>

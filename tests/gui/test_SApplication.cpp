@@ -102,7 +102,8 @@ TEST_F(SApplicationTest, ProgramPathAndDirectoryFromTheFirstArgument) {
         char* argv[] = {&argument[0], const_cast<char*>("--x"), nullptr};
         globalApplication().setArguments(2, argv);
         EXPECT_EQ(std::string(globalApplication().getProgramPath().getChars()), c.path) << c.argument;
-        EXPECT_EQ(std::string(globalApplication().getProgramDirectory().getChars()), c.directory) << c.argument;
+        EXPECT_EQ(std::string(globalApplication().getProgramDirectory().getChars()), c.directory)
+            << c.argument;
         EXPECT_EQ(globalApplication().getArguments().getCount(), 2);
     }
 }
@@ -151,10 +152,10 @@ TEST_F(SApplicationTest, KeyDownsAreOfferedToTheWindowsInOrderKeyUpsAlwaysPass) 
         size_t offeredToFrame, offeredToButton;
     };
     const Case cases[] = {
-        {WM_KEYDOWN, 0x74, true, 1, 0},   // the first window takes it; the second never sees it
-        {WM_KEYDOWN, 'A', true, 1, 1},    // the first declines, the second takes it
-        {WM_KEYDOWN, 'B', false, 1, 1},   // nobody takes it: it goes on
-        {WM_KEYUP, 0x74, false, 0, 0},    // key-ups are never offered
+        {WM_KEYDOWN, 0x74, true, 1, 0},  // the first window takes it; the second never sees it
+        {WM_KEYDOWN, 'A', true, 1, 1},   // the first declines, the second takes it
+        {WM_KEYDOWN, 'B', false, 1, 1},  // nobody takes it: it goes on
+        {WM_KEYUP, 0x74, false, 0, 0},   // key-ups are never offered
         {WM_CHAR, 'A', false, 0, 0},
     };
     for (const Case& c : cases) {
@@ -175,9 +176,7 @@ TEST_F(SApplicationTest, WaitCursorShowsOnceForNestedWaitsAndIgnoresAnUnbalanced
         EXPECT_EQ(globalApplication().getWaitCursorCount(), 2);
     }
     globalApplication().endWaitCursor();
-    {
-        SWaitCursor again;
-    }
+    { SWaitCursor again; }
     EXPECT_EQ(boxes.waitCursor, (std::vector<bool>{true, false, true, false}));
     EXPECT_EQ(globalApplication().getWaitCursorCount(), 0);
 }

@@ -47,7 +47,8 @@ TEST(SFileDialog, DefaultExtensionOnlyForANameWithoutOne) {
         {"/h/.liste", "/h/.liste.txt"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(std::string(SFileDialog::withDefaultExtension(c.path, "txt").getChars()), c.expected) << c.path;
+        EXPECT_EQ(std::string(SFileDialog::withDefaultExtension(c.path, "txt").getChars()), c.expected)
+            << c.path;
     EXPECT_EQ(std::string(SFileDialog::withDefaultExtension("/h/liste", "").getChars()), "/h/liste");
 }
 

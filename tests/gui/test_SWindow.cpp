@@ -64,9 +64,7 @@ TEST_F(SWindowTest, ButtonIsPlacedOnceAgainstTheParentsClientAreaWithItsDefaultS
 TEST(SEventList, WalksInOrderAndCallsEveryMatchingEntry) {
     std::string calls;
     SEventList list;
-    auto entry = [&calls](const char* tag) {
-        return [&calls, tag](UINT, WPARAM, LPARAM) { calls += tag; };
-    };
+    auto entry = [&calls](const char* tag) { return [&calls, tag](UINT, WPARAM, LPARAM) { calls += tag; }; };
     list.add(WM_COMMAND, 5, nullptr, entry("a"));
     list.add(WM_COMMAND, SEventList::anyControl, nullptr, entry("b"));
     list.add(WM_COMMAND, 6, nullptr, entry("c"));
@@ -157,7 +155,8 @@ TEST_F(SWindowTest, CloseAsksOnCloseAndDestroysOnlyWhenItAgrees) {
         ASSERT_TRUE(frame.create());
         SButton ende;
         ASSERT_TRUE(ende.create(&frame, "Ende", -100, -30));
-        frame.getEventList().add(WM_COMMAND, ende.getControlId(), static_cast<SWindow*>(&frame), &SWindow::close);
+        frame.getEventList().add(WM_COMMAND, ende.getControlId(), static_cast<SWindow*>(&frame),
+                                 &SWindow::close);
         HWND handle = frame.getHandle();
 
         if (c.route == direct) frame.close();
