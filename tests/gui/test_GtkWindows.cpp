@@ -303,6 +303,22 @@ TEST_F(GtkWindowsTest, SaveDialogGivesTheChosenPathAndCancelGivesNothing) {
     EXPECT_FALSE(dialogs.fileDialog(request, path));
 }
 
+TEST_F(GtkWindowsTest, IconsFromReadableFilesMissingOnesAreSkipped) {
+    TempDir temp;
+    const std::string big = temp.path() + "/app_big.ico";
+    GdkPixbuf* picture = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 32, 32);
+    gdk_pixbuf_fill(picture, 0x3366ccff);
+    ASSERT_TRUE(gdk_pixbuf_save(picture, big.c_str(), "png", nullptr, nullptr));
+    g_object_unref(picture);
+
+    windowSystem().setIcons(frame.getHandle(), (temp.path() + "/fehlt.ico").c_str(), "");
+    EXPECT_EQ(gtk_window_get_icon_list(gtkWindow()), nullptr);
+    windowSystem().setIcons(frame.getHandle(), big.c_str(), (temp.path() + "/fehlt.ico").c_str());
+    GList* icons = gtk_window_get_icon_list(gtkWindow());
+    EXPECT_EQ(g_list_length(icons), 1u);
+    g_list_free(icons);
+}
+
 TEST_F(GtkWindowsTest, WaitCursorIsSetOnTheWindowsAndRemovedAgain) {
     showAndWaitForSize();
     GtkDialogs dialogs;
