@@ -2,6 +2,13 @@
 
 #include <cstdio>
 
+bool Dialogs::fileDialog(const FileDialogRequest& request, SString&) {
+    std::fprintf(stderr, "[%s] %s (cancelled)\n", request.save ? "save" : "open", request.title.getChars());
+    return false;
+}
+
+void Dialogs::setWaitCursor(bool) {}
+
 namespace {
 class StderrDialogs : public Dialogs {
 public:

@@ -6,6 +6,7 @@ packages=(
     build-essential cmake pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     libglib2.0-dev libpcre3-dev
+    libgtk-3-dev xvfb xauth
     clang clang-format
 )
 

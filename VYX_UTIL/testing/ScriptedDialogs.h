@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-// Test double of the dialogs seam: records every box and answers from a queue (IDOK when the
-// queue is empty). Installs itself for its lifetime.
+// Test double of the dialogs seam: records every box and file dialog and answers from queues
+// (IDOK, and cancel for a file dialog, when the queue is empty); records the wait-cursor switches.
+// Installs itself for its lifetime.
 class ScriptedDialogs : public Dialogs {
 public:
     struct Box {
@@ -27,8 +28,24 @@ public:
         return answer;
     }
 
+    // Answers with the next path of fileAnswers; "" (or an empty queue) is a cancel.
+    bool fileDialog(const FileDialogRequest& request, SString& path) override {
+        fileRequests.push_back(request);
+        if (fileAnswers.empty()) return false;
+        std::string answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        if (answer.empty()) return false;
+        path.setRaw(answer.data(), int(answer.size()));
+        return true;
+    }
+
+    void setWaitCursor(bool on) override { waitCursor.push_back(on); }
+
     std::vector<Box> boxes;
     std::deque<int> answers;
+    std::vector<FileDialogRequest> fileRequests;
+    std::deque<std::string> fileAnswers;
+    std::vector<bool> waitCursor;
 
 private:
     Dialogs* previous;

@@ -1,0 +1,7 @@
+#include "SApplicationBasic.h"
+
+#include "SApplicationConfig.h"
+
+bool SApplicationBasic::openUserConfigFile() {
+    return SApplicationConfig::openUserConfigFile(userConfig, programPath);
+}
