@@ -92,6 +92,11 @@ void onLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
     browser->documentComplete(webkitpage::textOfUtf8(webkit_web_view_get_uri(view)));
 }
 
+// The view's window was destroyed with the view in it (the main window closed first).
+void onDestroy(GtkWidget*, gpointer data) {
+    static_cast<WebKitBrowser*>(data)->releaseView(false);
+}
+
 void onClose(WebKitWebView*, gpointer) {
     // A copy: the handler may replace itself.
     std::function<void()> handler = webkitpage::settings().onClose;
@@ -297,6 +302,7 @@ WebKitBrowser::WebKitBrowser(WebKitWebView* webView)
     handlers.push_back(g_signal_connect(view, "decide-policy", G_CALLBACK(onDecidePolicy), this));
     handlers.push_back(g_signal_connect(view, "load-changed", G_CALLBACK(onLoadChanged), this));
     handlers.push_back(g_signal_connect(view, "close", G_CALLBACK(onClose), this));
+    handlers.push_back(g_signal_connect(view, "destroy", G_CALLBACK(onDestroy), this));
     if (webkitpage::settings().automation) automationBrowser = this;
 }
 
@@ -440,15 +446,19 @@ HRESULT STDMETHODCALLTYPE WebKitBrowser::Navigate2(VARIANT* URL, VARIANT* Flags,
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE WebKitBrowser::Close(DWORD) {
-    if (view == nullptr) return S_OK;
+void WebKitBrowser::releaseView(bool destroy) {
+    if (view == nullptr) return;
     WebKitWebView* closing = view;
     view = nullptr;
     for (gulong id : handlers)
-        g_signal_handler_disconnect(closing, id);
+        if (g_signal_handler_is_connected(closing, id)) g_signal_handler_disconnect(closing, id);
     handlers.clear();
-    gtk_widget_destroy(GTK_WIDGET(closing));
+    if (destroy) gtk_widget_destroy(GTK_WIDGET(closing));
     g_object_unref(closing);
+}
+
+HRESULT STDMETHODCALLTYPE WebKitBrowser::Close(DWORD) {
+    releaseView(true);
     return S_OK;
 }
 

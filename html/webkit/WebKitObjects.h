@@ -245,6 +245,9 @@ public:
     void documentComplete(const SString& url);
     // Shows a page text (UTF-8) with the base address and waits until it has loaded.
     HRESULT loadPage(const std::string& html);
+    // Lets the view go: disconnects from it, destroys it (unless it is being destroyed already,
+    // with its window) and drops the browser's reference. Page calls fail from then on.
+    void releaseView(bool destroy);
     // Whether a navigation the view asks about is one of this browser's own loads (taken once).
     bool takeOwnLoad(const char* uri);
 

@@ -71,7 +71,7 @@ protected:
     }
     void TearDown() override {
         host.closeBrowser();
-        gtk_widget_destroy(window);
+        if (window != nullptr) gtk_widget_destroy(window);
     }
 
     // Creates the browser in the window and shows page with the temporary folder as its resource
@@ -313,4 +313,13 @@ TEST_F(WebKitPageTest, AutomationOnlyWhenSwitchedOn) {
     driven.closeBrowser();
     webkitEnableAutomation(false);
     webkitSetCloseHandler(nullptr);
+}
+
+TEST_F(WebKitPageTest, WindowClosedBeforeTheBrowserLeavesPageCallsFailing) {
+    show(kPage);
+    gtk_widget_destroy(window);  // takes the view with it
+    window = nullptr;
+    EXPECT_EQ(host.sendJS("outputClear();"), 0);
+    EXPECT_EQ(host.innerText("out"), "");
+    host.closeBrowser();
 }
