@@ -44,6 +44,34 @@ std::string comparable(const char* uri) {
 
 // ---- navigation requests ------------------------------------------------------------------------
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The address as the page wrote it: the view escapes characters beyond ASCII in addresses as
+// UTF-8 bytes ("%C3%A4"), which are turned back into characters here. Escapes of ASCII characters
+// ("%20", "%25") stay as they are, as do escapes that are not UTF-8.
+std::string unescapeBeyondAscii(const char* uri) {
+    std::string text(uri != nullptr ? uri : "");
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+            hexValue(text[i + 2]) >= 0) {
+            const int byte = hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]);
+            if (byte >= 0x80) {
+                result += char(byte);
+                i += 2;
+                continue;
+            }
+        }
+        result += text[i];
+    }
+    return g_utf8_validate(result.data(), gssize(result.size()), nullptr) ? result : text;
+}
+
 // A navigation the page started, waiting for the sinks' answer.
 struct PendingNavigation {
     WebKitBrowser* browser;
@@ -80,7 +108,8 @@ gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPo
     }
     g_object_ref(decision);
     browser->AddRef();
-    auto* pending = new PendingNavigation{browser, decision, webkitpage::textOfUtf8(uri)};
+    auto* pending =
+        new PendingNavigation{browser, decision, webkitpage::textOfUtf8(unescapeBeyondAscii(uri).c_str())};
     g_idle_add_full(G_PRIORITY_HIGH_IDLE, askSinks, pending, nullptr);
     return TRUE;
 }

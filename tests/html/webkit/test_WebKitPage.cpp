@@ -97,6 +97,7 @@ const char* const kPage =
     "<input id=field value='x'><input id=box type=checkbox><div id=panel style='display:none'>p</div>"
     "<select id=choice><option value=a>A</option><option value=b>B</option></select>"
     "<a id=command href='vyx:send?text=1'>c</a><a id=other href='other.htm'>o</a>"
+    "<form id=form action='vyx:send'><input name=q value=1></form>"
     "</body></html>";
 
 }  // namespace
@@ -190,6 +191,14 @@ TEST_F(WebKitPageTest, PageNavigationsReachTheSinkAndOnlyCancelledOnesAreIgnored
     ASSERT_EQ(host.sendJS("location.href='vyx:port?nr=3';"), 1);
     ASSERT_TRUE(waitFor([&] { return host.navigationsDone == 3; }));
     EXPECT_EQ(host.navigations[2], "vyx:port?nr=3");
+
+    // So does a form; text beyond ASCII arrives as the page wrote it, escapes of ASCII as they are.
+    ASSERT_EQ(host.sendJS("document.getElementById('form').submit();"), 1);
+    ASSERT_TRUE(waitFor([&] { return host.navigationsDone == 4; }));
+    EXPECT_EQ(host.navigations[3], "vyx:send?q=1");
+    ASSERT_EQ(host.sendJS("location.href='vyx:text:25\xB0 \xE4%20%25';"), 1);
+    ASSERT_TRUE(waitFor([&] { return host.navigationsDone == 5; }));
+    EXPECT_EQ(host.navigations[4], "vyx:text:25\xB0 \xE4%20%25");
 
     // A file link is not cancelled: the view follows it.
     const size_t completedBefore = host.completed.size();
