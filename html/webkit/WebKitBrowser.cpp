@@ -79,9 +79,10 @@ struct PendingNavigation {
     SString url;
 };
 
-// Runs from the loop, not inside the signal: the sinks may run a long page command that waits with
-// nested loop iterations, and the view has to keep painting and answering scripts meanwhile, which
-// it cannot while its own message dispatch is still inside the signal.
+// Runs from the loop just after the signal, not inside it: the sinks may run a long page command
+// that waits with nested loop iterations (the view keeps painting and answering scripts) and may
+// even close the window; under WebKit's own signal emission that would rely on its message
+// dispatch being re-entrant and on the view outliving the handler.
 gboolean askSinks(gpointer data) {
     std::unique_ptr<PendingNavigation> pending(static_cast<PendingNavigation*>(data));
     const bool cancel = pending->browser->view == nullptr ||
