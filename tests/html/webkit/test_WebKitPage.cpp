@@ -93,7 +93,7 @@ protected:
 };
 
 const char* const kPage =
-    "<html><body><p id=out>start</p><p id=probe></p>"
+    "<html><head><link rel=stylesheet href='page.css'></head><body><p id=out>start</p><p id=probe></p>"
     "<input id=field value='x'><input id=box type=checkbox><div id=panel style='display:none'>p</div>"
     "<select id=choice><option value=a>A</option><option value=b>B</option></select>"
     "<a id=command href='vyx:send?text=1'>c</a><a id=other href='other.htm'>o</a>"
@@ -103,6 +103,7 @@ const char* const kPage =
 }  // namespace
 
 TEST_F(WebKitPageTest, WrittenPageIsShownInTheParentAndItsElementsReadAndWritten) {
+    std::ofstream(temp.path() + "/page.css") << "#out { font-weight: 700; }";
     show(kPage);
     GtkWidget* view = viewOf(host);
     ASSERT_NE(view, nullptr);
@@ -117,6 +118,8 @@ TEST_F(WebKitPageTest, WrittenPageIsShownInTheParentAndItsElementsReadAndWritten
     ASSERT_FALSE(host.completed.empty());
     EXPECT_EQ(host.completed.back(), "file://" + temp.path() + "/");
     EXPECT_EQ(host.evaluate("document.baseURI"), SString(("file://" + temp.path() + "/").c_str()));
+    // Resources named relative to the page come from its resource folder.
+    EXPECT_EQ(host.evaluate("getComputedStyle(document.getElementById('out')).fontWeight"), "700");
 
     // Windows-1252 text beyond ASCII goes in and comes back unchanged.
     const SString text("25\xB0 C \xE4 \xB4");
