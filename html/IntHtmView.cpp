@@ -2,6 +2,7 @@
 
 #include "PageTemplate.h"
 #include "SError.h"
+#include "SMapStringToString.h"
 #include "SResources.h"
 
 #include <cstdio>
@@ -59,8 +60,18 @@ void IntHtmView::loadFile(const SString& path, const SString& parameters) {
     showHtml(html, withResourcePath(path, parameters));
 }
 
+SString IntHtmView::resourcePathOf(const SString& parameters) {
+    SMapStringToString values;
+    values.parse(parameters, ";", "=");
+    SString path;
+    values.lookup("respfad", path);
+    return path;
+}
+
 void IntHtmView::showHtml(const SString& html, const SString& parameters) {
     SString page = expandPage ? expandPage(*this, html, parameters) : html;
+    // Links and resources the page names relative to its folder resolve against that folder.
+    pageEngine().setDocumentBase(resourcePathOf(parameters));
     SHtmlDocument2& doc = getDocument();
     doc.clear();
     doc.write(page);

@@ -18,9 +18,14 @@ public:
     virtual void loadFile(const SString& path, const SString& parameters);
     // Called when a page has been written into the document; the page class starts here.
     virtual void onHtmlShown() {}
-    // Expands html with the parameters ("key=value;key=value"), writes it into the document
-    // (clear, write, close) and calls onHtmlShown.
+    // Expands html with the parameters ("key=value;key=value"), tells the page engine the page's
+    // base address (the "respfad" parameter), writes the page into the document (clear, write,
+    // close) and calls onHtmlShown.
     virtual void showHtml(const SString& html, const SString& parameters);
+
+    // The value of "respfad" in a parameter text ("" when there is none): the page's resource
+    // folder, handed to the page engine as the written page's base address.
+    static SString resourcePathOf(const SString& parameters);
 
     // The parameter text loadFile hands to showHtml for a file at path.
     static SString withResourcePath(const SString& path, const SString& parameters);

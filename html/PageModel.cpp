@@ -29,6 +29,31 @@ const IID DIID_HTMLElementEvents2 = {
     0x3050F60F, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
 const CLSID CLSID_WebBrowser = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
 
+SString PageEngine::getRequirement() const {
+    return "Sie ben\xF6tigen als Betriebssystem Windows 2000/XP sowie den Internet Explorer 6 oder h\xF6her.";
+}
+
+bool PageEngine::versionAtLeast(const SString& version, int major, int minor) {
+    // Whole numbers count, so "11.0" is newer than 6 and "5.50.4807" is not.
+    const char* text = version.getChars();
+    const int length = version.getLength();
+    int numbers[2] = {0, 0};
+    int position = 0;
+    for (int part = 0; part < 2; ++part) {
+        int digits = 0;
+        while (position < length && text[position] >= '0' && text[position] <= '9') {
+            if (numbers[part] < 100000) numbers[part] = numbers[part] * 10 + (text[position] - '0');
+            ++position;
+            ++digits;
+        }
+        if (digits == 0 && part == 0) return false;
+        if (position >= length || text[position] != '.') break;
+        ++position;
+    }
+    if (numbers[0] != major) return numbers[0] > major;
+    return numbers[1] >= minor;
+}
+
 namespace {
 // No engine: the system check fails and no browser is made.
 class NoPageEngine : public PageEngine {

@@ -165,6 +165,21 @@ public:
     virtual SString getVersion() = 0;
     // A new browser object with one reference for the caller, or a failure and null.
     virtual HRESULT createBrowser(IOleObject** browser) = 0;
+
+    // The host's system check: whether the engine's version text is recent enough, and the
+    // sentence of the refusal box that names what is needed. The defaults are the rule of the
+    // Windows browser control (version 6 or later).
+    virtual bool isSupported(const SString& version) const { return versionAtLeast(version, 6, 0); }
+    virtual SString getRequirement() const;
+
+    // The address relative links and resources of the next written page resolve against (a file
+    // URL of the page's resource folder). Engines whose written page already resolves against the
+    // host's resources ignore it.
+    virtual void setDocumentBase(const SString& /*url*/) {}
+
+    // Whether the version text's leading numbers ("2.50.6": 2 and 50) are at least major.minor;
+    // false for a text without a leading number. A missing minor number counts as 0.
+    static bool versionAtLeast(const SString& version, int major, int minor);
 };
 
 // The engine in use. Until one is installed there is none: its version is "" and it creates no

@@ -8,24 +8,15 @@ SIEControl::~SIEControl() {
 }
 
 bool SIEControl::isSupportedVersion(const SString& version) {
-    // The whole leading number counts, so "11.0" is newer than 6 and "5.50.4807" is not.
-    int major = 0;
-    int digits = 0;
-    for (int i = 0; i < version.getLength(); ++i) {
-        const char c = version.getChars()[i];
-        if (c < '0' || c > '9') break;
-        if (major < 100000) major = major * 10 + (c - '0');
-        ++digits;
-    }
-    return digits > 0 && major > 5;
+    return PageEngine::versionAtLeast(version, 6, 0);
 }
 
 int SIEControl::create(HWND parentWindow) {
-    if (!isSupportedVersion(pageEngine().getVersion())) {
+    PageEngine& engine = pageEngine();
+    if (!engine.isSupported(engine.getVersion())) {
         globalError().showError(
             SString("Ihr System erf\xFCllt leider nicht die Vorraussetzungen dieses Programms.\r\n") +
-            "Sie ben\xF6tigen als Betriebssystem Windows 2000/XP sowie den Internet Explorer 6 oder "
-            "h\xF6her.");
+            engine.getRequirement());
         if (destroyMainWindow) destroyMainWindow();
         return 0;
     }

@@ -23,12 +23,13 @@ public:
     // is never offered to the browser.
     virtual int translateAccelerator(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Checks that the page engine is recent enough, then creates the browser as a child of parent,
-    // shows "about:blank" and connects the sinks. 1 when the browser is there; 0 when the system
-    // check failed (box shown, main window destroyed) or the engine made no browser.
+    // Checks that the page engine is recent enough (the box names the engine's requirement), then creates the
+    // browser as a child of parent, shows "about:blank" and connects the sinks. 1 when the browser is there;
+    // 0 when the system check failed (box shown, main window destroyed) or the engine made no browser.
     virtual int create(HWND parent);
 
-    // The system check's rule: the leading number of the engine's version text is above 5.
+    // The Windows browser control's rule of the system check: the leading number of the version
+    // text is above 5. The check itself asks the engine in use (PageEngine::isSupported).
     static bool isSupportedVersion(const SString& version);
 
     // Navigates the browser to url without using the cache; nothing before the browser exists.

@@ -51,6 +51,7 @@ public:
     // ---- the engine ----
     SString getVersion() override { return version; }
     HRESULT createBrowser(IOleObject** browser) override;
+    void setDocumentBase(const SString& url) override { documentBase = url; }
     SString version;             // "6.0.2900.2180" unless a test sets another
     bool refuseBrowser = false;  // createBrowser fails
 
@@ -77,6 +78,7 @@ public:
     std::vector<SString> calls;     // other calls, by name: "SetHostNames(title)", "DoVerb(-1)",
                                     // "Close(1)", "clear", "close", "GoBack", ...
     int focusCount = 0;
+    SString documentBase;  // the last base address the host gave
 
     // ---- the page as a user sees it (by id; "" or false or -1 when there is no such element) ----
     bool hasElement(const SString& id) const;

@@ -97,8 +97,11 @@ TEST_F(IntHtmViewTest, ShowHtmlWritesThePageThenCallsOnHtmlShown) {
     view.writeThrough = true;
     ASSERT_EQ(view.create(nullptr), 1);
     page.calls.clear();
-    view.showHtml("<html><head></head><body><span id=status>bereit</span></body></html>", "lang=de");
+    view.showHtml("<html><head></head><body><span id=status>bereit</span></body></html>",
+                  "lang=de;respfad=file://localhost/C:/p/");
     EXPECT_EQ(page.calls, (std::vector<SString>{"clear", "close"}));
+    // Relative addresses of the page resolve against its resource folder.
+    EXPECT_EQ(page.documentBase, "file://localhost/C:/p/");
     // The page is expanded on the way: the context-menu script lands behind the head tag.
     EXPECT_EQ(page.writes,
               (std::vector<SString>{SString("<html>") + PageTemplate::contextMenuScript() +
@@ -107,6 +110,7 @@ TEST_F(IntHtmViewTest, ShowHtmlWritesThePageThenCallsOnHtmlShown) {
 
     // A second page replaces the first.
     view.showHtml("<div id=other></div>", "");
+    EXPECT_EQ(page.documentBase, "");
     EXPECT_FALSE(page.hasElement("status"));
     EXPECT_TRUE(page.hasElement("other"));
     EXPECT_EQ(view.statusAtShown, "");
