@@ -32,6 +32,10 @@ public:
     // browser (result 0). Only url is used.
     int onBeforeNavigate2(IDispatch* browser, const SString& url, const SString& targetFrame,
                           VARIANT* postData, const SString& headers) override;
+    // The hex text the EEPROM write sends for the page's data text (each number 0..255 as "%2X").
+    // False, with a box naming the rejected token, on a syntax error; a number out of range is
+    // left out with a box of its own.
+    static bool eepromHexText(const SString& dataText, SString& hex);
 
     // ---- the output area and the Dexmode terminal ----------------------------------------------
     // Appends an HTML fragment to the page's output area (page function output).

@@ -14,9 +14,9 @@ SString& appendRaw(SString& to, const SString& text) {
     return to.append(text, text.getLength());
 }
 
-// Builds the hex text of the EEPROM write from the page's data text. False (and a box naming the
-// rejected token) on a syntax error; numbers outside 0..255 are left out, each with its own box.
-bool eepromWriteData(const SString& dataText, SString& hex) {
+}  // namespace
+
+bool DieSeite::eepromHexText(const SString& dataText, SString& hex) {
     SNumList numbers;
     SString rejected;
     if (!numbers.parse(dataText, true, &rejected)) {
@@ -37,8 +37,6 @@ bool eepromWriteData(const SString& dataText, SString& hex) {
     }
     return true;
 }
-
-}  // namespace
 
 int DieSeite::onBeforeNavigate2(IDispatch* /*browser*/, const SString& url, const SString& /*targetFrame*/,
                                 VARIANT* /*postData*/, const SString& /*headers*/) {
@@ -112,7 +110,7 @@ int DieSeite::onBeforeNavigate2(IDispatch* /*browser*/, const SString& url, cons
             } else if (cmd == "vexo_writeEeprom") {
                 const SString address = getElementValue("vexoEepromWriteAdr");
                 SString hex;
-                if (eepromWriteData(getElementValue("vexoEepromWriteData"), hex))
+                if (eepromHexText(getElementValue("vexoEepromWriteData"), hex))
                     vexoWriteEeprom(address.toInt(), hex);
             } else if (cmd == "dexmode") {
                 if (arg == "output_clear")

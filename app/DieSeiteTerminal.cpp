@@ -222,9 +222,18 @@ int DieSeite::dexmodeSend(bool wholeList) {
                 traceWith("DieSeite::onBeforeNavigate2(..) output=", answer);
                 answer.trim();
                 answer.htmlEncode();
+                // What came of an answer that never ended is shown, but never as a success.
+                if (!ok) answer.append(" TIMEOUT ERROR");
                 outputWriteAnswer(answer);
             }
         }
+        // A command that was not written or not answered stops the list; the status line says so.
+        if (!ok)
+            setDexmodeInfo(
+                "\xB3\xB3"
+                "Error01\xB3\xB3"
+                "Fehler beim Senden der Daten.",
+                'r');
     }
     if (connected) close(0);
     purge();

@@ -86,6 +86,11 @@ protected:
         return page.fireNavigation(url.c_str());
     }
 
+    // The user types a command list (the list is read as the element's inner text).
+    void typeList(const char* list) {
+        ASSERT_TRUE(seite.setElementText("dexmode_cmdList", list));
+    }
+
     std::string text(const char* id) const {
         return str(page.getInnerText(id));
     }
