@@ -61,6 +61,9 @@ public:
     // Sends the page's command list (wholeList) or its one-line input, showing commands and
     // answers in the output area. The result is the last exchange's.
     int dexmodeSend(bool wholeList);
+    // One device command of dexmodeSend: writes the line (CRs inside, no line feed), shows it,
+    // waits for the answer and shows it. 1 when the answer line came in time.
+    int dexmodeSendLine(const SString& line);
 
     // ---- programmer commands and SPI speed -------------------------------------------------------
     // Tries every value of the speed setting of kind ("Speed" or "Slow") against the target and

@@ -179,6 +179,28 @@ int DieSeite::sendDexmodeScript(const SString& script, SString& answers) {
     return ok;
 }
 
+int DieSeite::dexmodeSendLine(const SString& commandLine) {
+    SString line;
+    appendRaw(line, commandLine);
+    SString bytes;
+    appendRaw(bytes, line);
+    int ok = write(bytes.append("\n"));
+    line.htmlEncode();
+    line.replace("\r", "<font style=\"font-family:Symbol;\">\xBF&nbsp;</font>");
+    outputWriteCmd(line);
+    traceWith("DieSeite::onBeforeNavigate2(..) cmd=", line);
+    if (!ok) return 0;
+    SString answer;
+    ok = readUntil(answer, sendLineTimeout, "\n");
+    traceWith("DieSeite::onBeforeNavigate2(..) output=", answer);
+    answer.trim();
+    answer.htmlEncode();
+    // What came of an answer that never ended is shown, but never as a success.
+    if (!ok) answer.append(" TIMEOUT ERROR");
+    outputWriteAnswer(answer);
+    return ok;
+}
+
 int DieSeite::dexmodeSend(bool wholeList) {
     setDexmodeInfo("", ' ');
     SString message;
@@ -188,9 +210,9 @@ int DieSeite::dexmodeSend(bool wholeList) {
     if (ok) {
         SString text;
         if (wholeList) {
-            text = getElementText("dexmode_cmdList");
+            appendRaw(text, getElementText("dexmode_cmdList"));
         } else {
-            text = getElementValue("dexmode_cmdOne");
+            appendRaw(text, getElementValue("dexmode_cmdOne"));
             setElementValue("dexmode_cmdOne", "");
         }
         text.replace("\xB0", "\r");
@@ -209,23 +231,7 @@ int DieSeite::dexmodeSend(bool wholeList) {
                 outputWriteComment(line.mid(6));
                 continue;
             }
-            SString bytes;
-            appendRaw(bytes, line);
-            ok = write(bytes.append("\n"));
-            line.htmlEncode();
-            line.replace("\r", "<font style=\"font-family:Symbol;\">\xBF&nbsp;</font>");
-            outputWriteCmd(line);
-            traceWith("DieSeite::onBeforeNavigate2(..) cmd=", line);
-            if (ok) {
-                SString answer;
-                ok = readUntil(answer, sendLineTimeout, "\n");
-                traceWith("DieSeite::onBeforeNavigate2(..) output=", answer);
-                answer.trim();
-                answer.htmlEncode();
-                // What came of an answer that never ended is shown, but never as a success.
-                if (!ok) answer.append(" TIMEOUT ERROR");
-                outputWriteAnswer(answer);
-            }
+            ok = dexmodeSendLine(line);
         }
         // A command that was not written or not answered stops the list; the status line says so.
         if (!ok)
