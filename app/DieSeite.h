@@ -160,5 +160,4 @@ public:
 private:
     void loadTwiStatusTexts();
     int portUsers;
-    bool shuttingDown;
 };
