@@ -210,9 +210,14 @@ bool SComPort::takeByte(unsigned char& byte) {
 }
 
 bool SComPort::waitStep(int& remainingMs) {
-    int step = remainingMs < 50 ? remainingMs : 50;
-    remainingMs -= step;
-    EventLoop::wait(unsigned(step));
+    // A step ends early when bytes are waiting (the reader wakes the loop when it stores some) or
+    // the port was closed; the time limit counts the time that really passed.
+    const int step = remainingMs < 50 ? remainingMs : 50;
+    const unsigned start = EventLoop::tickCount();
+    EventLoop::waitUntil(unsigned(step),
+                         [this] { return handle.load() == 0 || receiveBuffer.getAvailable() > 0; });
+    const int passed = int(EventLoop::tickCount() - start);
+    remainingMs -= passed < step ? passed : step;
     return handle.load() != 0;
 }
 
@@ -307,6 +312,7 @@ void SComPort::readerLoop() {
                 onReceive(chunk[i]);
                 receiveBuffer.put(chunk[i]);
             }
+            EventLoop::wake();  // a read waiting for these bytes looks at once
         }
     }
     readerThread.store(0);

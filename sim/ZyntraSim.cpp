@@ -79,6 +79,21 @@ struct ZyntraSim::Impl {
     std::string frame;
     Clock::time_point lastByte;
     std::deque<Chunk> out;
+    // Line pacing (options.baud > 0): received bytes wait in inbox until their line time is over;
+    // the line is busy in each direction until the time noted here.
+    struct Arrival {
+        Clock::time_point due;
+        char byte;
+    };
+    std::deque<Arrival> inbox;
+    Clock::time_point inLineFree;
+    Clock::time_point outLineFree;
+
+    Clock::duration byteTime() const { return std::chrono::nanoseconds(10LL * 1000000000LL / options.baud); }
+    void takeIn(const char* data, size_t n, Clock::time_point now);
+    void takeArrived(Clock::time_point now);
+    // When the next byte of the answer queue may go out.
+    Clock::time_point nextWrite() const;
 
     void serve(std::atomic<bool>& hungUp);
     void onBytes(const char* data, size_t n);
@@ -208,6 +223,7 @@ void ZyntraSim::Impl::clientClosed() {
     // What the device sent while nobody listened is lost, as with a real serial port.
     ::tcflush(slave, TCIOFLUSH);
     out.clear();
+    inbox.clear();
     line.clear();
     lineOverflow = false;
     inFrame = false;
@@ -215,16 +231,56 @@ void ZyntraSim::Impl::clientClosed() {
     tail.clear();
 }
 
+// Called with the mutex held for bytes read from the master.
+void ZyntraSim::Impl::takeIn(const char* data, size_t n, Clock::time_point now) {
+    if (options.baud <= 0) {
+        lastByte = now;
+        onBytes(data, n);
+        return;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        inLineFree = std::max(inLineFree, now) + byteTime();
+        inbox.push_back({inLineFree, data[i]});
+    }
+    takeArrived(now);
+}
+
+// Called with the mutex held: hands the bytes whose line time is over to the device.
+void ZyntraSim::Impl::takeArrived(Clock::time_point now) {
+    while (!inbox.empty() && inbox.front().due <= now) {
+        lastByte = inbox.front().due;
+        const char c = inbox.front().byte;
+        inbox.pop_front();
+        onBytes(&c, 1);
+    }
+}
+
+Clock::time_point ZyntraSim::Impl::nextWrite() const {
+    const Clock::time_point due = out.front().due;
+    if (options.baud <= 0 || out.front().hangUp) return due;
+    return std::max(due, outLineFree) + byteTime();
+}
+
 // Writes what is due; returns false when the queue asked to hang up.
 bool ZyntraSim::Impl::writeDue(Clock::time_point now) {
     while (!out.empty() && out.front().due <= now) {
         Chunk& c = out.front();
         if (c.hangUp) return false;
-        const ssize_t n = ::write(master, c.bytes.data(), c.bytes.size());
+        size_t count = c.bytes.size();
+        if (options.baud > 0) {
+            // Only the bytes that have crossed the line by now; the line was idle or busy
+            // with the previous answer until outLineFree.
+            if (outLineFree < c.due) outLineFree = c.due;
+            const auto sent = (now - outLineFree) / byteTime();
+            count = std::min(count, static_cast<size_t>(std::max<long long>(0, sent)));
+            if (count == 0) break;
+        }
+        const ssize_t n = ::write(master, c.bytes.data(), count);
         if (n < 0) {
             if (errno == EINTR) continue;
             break;  // EAGAIN: the slave's input queue is full; wait for POLLOUT
         }
+        if (options.baud > 0) outLineFree += byteTime() * n;
         c.bytes.erase(0, static_cast<size_t>(n));
         if (!c.bytes.empty()) break;
         out.pop_front();
@@ -245,12 +301,14 @@ void ZyntraSim::Impl::serve(std::atomic<bool>& hungUp) {
                 const int t = static_cast<int>(std::max<long long>(0, std::min<long long>(ms, 60000)));
                 timeoutMs = timeoutMs < 0 ? t : std::min(timeoutMs, t);
             };
-            if (inFrame) consider(lastByte + std::chrono::milliseconds(options.frameIdleMs));
+            if (!inbox.empty()) consider(inbox.front().due);
+            if (inFrame && inbox.empty()) consider(lastByte + std::chrono::milliseconds(options.frameIdleMs));
             if (!out.empty()) {
-                if (out.front().due <= now)
+                const Clock::time_point next = nextWrite();
+                if (next <= now)
                     wantOut = true;
                 else
-                    consider(out.front().due);
+                    consider(next);
             }
         }
         pollfd fds[3] = {{master, static_cast<short>(POLLIN | (wantOut ? POLLOUT : 0)), 0},
@@ -278,16 +336,15 @@ void ZyntraSim::Impl::serve(std::atomic<bool>& hungUp) {
         }
         if (fds[0].revents & POLLIN) {
             const ssize_t n = ::read(master, buf, sizeof buf);
-            if (n > 0) {
-                lastByte = Clock::now();
-                onBytes(buf, static_cast<size_t>(n));
-            }
+            if (n > 0) takeIn(buf, static_cast<size_t>(n), Clock::now());
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
             // Cannot happen while our own slave descriptor is open; never spin if it does.
             ::usleep(20000);
         }
         const auto now = Clock::now();
-        if (inFrame && now - lastByte >= std::chrono::milliseconds(options.frameIdleMs)) endFrame();
+        takeArrived(now);
+        if (inFrame && inbox.empty() && now - lastByte >= std::chrono::milliseconds(options.frameIdleMs))
+            endFrame();
         if (!writeDue(now)) {
             trace("hang-up", "");
             closeFd(master);

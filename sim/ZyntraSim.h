@@ -40,6 +40,10 @@ struct ZyntraSimOptions {
     int lateAnswerMs = 1500;
     int floodBytes = 65536;
     int frameIdleMs = 15;  // the pause that ends a framed command
+    // Line speed to simulate: each byte takes its line time (10 bits: start, 8 data, stop) in both
+    // directions, so a command is taken only once its bytes have crossed the line and an answer
+    // leaves at line speed. 0: no pacing, bytes pass as fast as the pseudo-terminal takes them.
+    int baud = 0;
     // AVR target on the SPI lines
     bool targetPresent = true;
     std::array<uint8_t, 3> targetSignature{{0x1E, 0x95, 0x0F}};  // ATmega328P

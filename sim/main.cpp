@@ -24,6 +24,7 @@ const char* const kUsage =
     "  --late-ms N           delay of a late answer (default 1500)\n"
     "  --flood-bytes N       bytes of a flood before the answer (default 65536)\n"
     "  --frame-idle-ms N     pause that ends a framed command (default 15)\n"
+    "  --baud N              each byte takes its line time at N baud, both ways (default: no pacing)\n"
     "  --signature HEX6      target signature bytes 0,1,2 (default 1E950F, ATmega328P)\n"
     "  --target-max-sck HZ   fastest SPI clock the target follows (default 250000)\n"
     "  --no-target           no AVR target on the SPI lines\n"
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
                                   : s == "frames" ? ZyntraSimScope::Frames
                                                   : ZyntraSimScope::Lines;
         } else if (a == "--after" || a == "--late-ms" || a == "--flood-bytes" || a == "--frame-idle-ms" ||
-                   a == "--target-max-sck") {
+                   a == "--target-max-sck" || a == "--baud") {
             if (!needs(v && parseInt(v, n) && n >= 0 && n <= 100000000)) return usageError("bad number", v);
             if (a == "--after")
                 o.misbehaveAfter = static_cast<int>(n);
@@ -111,6 +112,8 @@ int main(int argc, char** argv) {
                 o.floodBytes = static_cast<int>(n);
             else if (a == "--frame-idle-ms")
                 o.frameIdleMs = static_cast<int>(n);
+            else if (a == "--baud")
+                o.baud = static_cast<int>(n);
             else
                 o.targetMaxSckHz = n;
         } else if (a == "--signature") {
