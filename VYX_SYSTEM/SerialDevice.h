@@ -69,3 +69,6 @@ int serialEnumerateUnder(const char* deviceFolder, SStringList& paths);
 
 // The error number of the last failed call on this thread.
 int serialErrorNumber();
+// True when the error number means the device is there but this user may not open it (on Linux:
+// not in the group that owns the device node).
+bool serialErrorIsAccessDenied(int errorNumber);

@@ -132,6 +132,10 @@ int serialErrorNumber() {
     return lastErrorNumber;
 }
 
+bool serialErrorIsAccessDenied(int errorNumber) {
+    return errorNumber == EACCES || errorNumber == EPERM;
+}
+
 SerialHandle serialOpen(const char* devicePath) {
     int fd = ::open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return fail(errno), 0;
