@@ -74,10 +74,9 @@ public:
     // The target's signature in the answers of the signature read script, in address order
     // ("1E950F" for an ATmega328P); "" when fewer than four bytes were read.
     static SString spiSignature(const SString& answers);
-    // The line under the result list: the part named by signature, read at the fastest working
-    // value (value >= 0), or, with value -1, what the signature read when no value worked
-    // usually means.
-    static SString spiPartText(const SString& signature, int value);
+    // The line under the result list: the part named by signature (read at the fastest working
+    // value), or, when no value worked, what the signature read at the slowest one usually means.
+    static SString spiPartText(const SString& signature, bool working);
 
     // ---- port test, port search, firmware check --------------------------------------------------
     // 1 when a Zyntra answered on the port; with showMessages the failures are shown in

@@ -114,38 +114,33 @@ SString DieSeite::spiSignature(const SString& answers) {
     return pid;
 }
 
-SString DieSeite::spiPartText(const SString& signature, int value) {
+SString DieSeite::spiPartText(const SString& signature, bool working) {
+    // The page puts its label for the recognised part in front of this line.
     SString text;
-    if (value >= 0) {
+    if (working) {
         for (const auto& part : knownParts) {
             if (signature == part.signature) {
-                text =
-                    "\xB3\xB3spiPartFound\xB3\xB3"
-                    "Erkannter Controller: ";
                 text.append(part.name);
-                text.append(" (");
-                appendRaw(text, signature);
-                text.appendFormat(", %d)", value);
-                return text;
+                return appendRaw(text.append(" ("), signature).append(")");
             }
         }
         text =
             "\xB3\xB3spiPartUnknown\xB3\xB3"
-            "Unbekannter AVR-Controller mit der Signatur ";
-        return appendRaw(text, signature);
+            "unbekannter AVR-Controller";
+        return appendRaw(text.append(" ("), signature).append(")");
     }
     if (signature == "000000")
         return SString(
             "\xB3\xB3spiPartZero\xB3\xB3"
-            "Signatur 000000: Das Zielsystem hat vermutlich keine Spannung.");
+            "keiner (Signatur 000000: Das Zielsystem hat vermutlich keine Spannung.)");
     if (signature == "FFFFFF")
         return SString(
             "\xB3\xB3spiPartFF\xB3\xB3"
-            "Signatur FFFFFF: Vermutlich ist kein Zielsystem angeschlossen, oder es wird zu "
-            "schnell getaktet.");
+            "keiner (Signatur FFFFFF: Vermutlich ist kein Zielsystem angeschlossen, oder es wird zu "
+            "schnell getaktet.)");
     text =
         "\xB3\xB3spiPartNone\xB3\xB3"
-        "Keine g\xFCltige Signatur gelesen.";
+        "keiner, keine g\xFCltige Signatur";
     if (!signature.isEmpty()) appendRaw(text.append(" ("), signature).append(")");
     return text;
 }
@@ -188,9 +183,10 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
 
         const int queried = ok;
         SString html;
-        SString fastest;  // signature at the first (fastest) value that worked
-        int fastestValue = -1;
-        SString lastRead;
+        // The signature at the first value that worked (the fastest clock the target follows), else
+        // the one at the last value (the slowest clock).
+        SString partSignature;
+        bool working = false;
         for (int v = spi.first; v <= spi.last && ok; ++v) {
             // answer still holds the answers before; only a "?" matters in it.
             ok = sendDexmodeScript(spi.withValue(v), answer);
@@ -217,12 +213,11 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
                 SString line;
                 line.format("DieSeite::spiSpeedTest(..) Setze altes=%d", old);
                 globalDebug().trace(line);
-                if (valid && fastestValue < 0) {
-                    fastestValue = v;
-                    appendRaw(fastest, pid);
+                if (!working) {
+                    partSignature = "";
+                    appendRaw(partSignature, pid);
+                    working = valid;
                 }
-                lastRead = "";
-                appendRaw(lastRead, pid);
                 const SString value = SString::fromInt(v);
                 html.append(valid ? "<font class='spiSpeedOk'" : "<font class='spiSpeedError'");
                 html.append(v == old ? " style='border-width:3px' title='"
@@ -239,7 +234,7 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
         }
 
         if (ok) {
-            setElementHtml(spi.partId, spiPartText(fastestValue >= 0 ? fastest : lastRead, fastestValue));
+            setElementHtml(spi.partId, spiPartText(partSignature, working));
             ok = sendDexmodeScript(spi.withValue(old), answer);
             if (!ok)
                 setElementHtml(spi.outputId, spiError(errorSend));
