@@ -11,8 +11,9 @@
 
 // A serial port: opens the device behind a port name ("COM3", mapped to a device path by
 // SComPortMap), configures its line from settings, and receives every incoming byte on a reader
-// thread of its own into a 400-byte ring buffer. Reads wait in 50 ms steps and keep the event loop
-// running meanwhile, so the user interface stays alive during a device exchange.
+// thread of its own into a 400-byte ring buffer. Reads wait in steps of at most 50 ms, keep the
+// event loop running meanwhile (so the user interface stays alive during a device exchange), and
+// end as soon as their bytes are there: the reader thread wakes the loop when it stores some.
 //
 // Threads: every method runs on the user-interface thread; the reader thread only waits for input,
 // calls onReceive and fills the ring buffer. handle and readerThread are their shared flags: the

@@ -4,13 +4,12 @@
 #include "SDebug.h"
 #include "STimer.h"
 
-DieSeite::DieSeite()
-    : minFirmwareVersion(25), tickBusy(0), timerStarted(0), portUsers(0), shuttingDown(false) {}
+DieSeite::DieSeite() : minFirmwareVersion(25), tickBusy(0), timerStarted(0), portUsers(0) {}
 
 DieSeite::~DieSeite() {
-    shuttingDown = true;
-    // Closing dispatches events; no tick may open the port again meanwhile.
+    // Closing dispatches events; neither a tick nor a page command may open the port meanwhile.
     globalTimer().removeTimers(this);
+    PortUse closing(*this);
     close(0);
 }
 

@@ -169,5 +169,4 @@ public:
 private:
     void loadTwiStatusTexts();
     int portUsers;
-    bool shuttingDown;
 };
