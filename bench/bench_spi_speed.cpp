@@ -123,10 +123,11 @@ void slowSpeedTest(benchmark::State& state, int baud) {
     state.counters["floor_ms"] = floorMs;
     state.counters["bytes"] = double(sent + received);
     state.counters["completed"] = listed ? 1 : 0;
-    std::printf("slow SPI speed test (254 values), %s: %.0f ms; %ld bytes sent, %ld received, line-time floor at "
-                "19200 baud %.0f ms; %s\n",
-                baud > 0 ? "paced at 19200 baud" : "unpaced", total, sent, received, floorMs,
-                listed ? "completed" : "NOT completed");
+    std::printf(
+        "slow SPI speed test (254 values), %s: %.0f ms; %ld bytes sent, %ld received, line-time floor at "
+        "19200 baud %.0f ms; %s\n",
+        baud > 0 ? "paced at 19200 baud" : "unpaced", total, sent, received, floorMs,
+        listed ? "completed" : "NOT completed");
 }
 
 // No adapter attached and no port configured: every name fails to open at once.
@@ -145,8 +146,8 @@ void BM_PortSearchNoDevice(benchmark::State& state) {
         shown = rig.page.getInnerHTML("zyntra_info").getChars();
     }
     state.counters["total_ms"] = total;
-    std::printf("port search of COM1..COM19 with no device: %.1f ms (goal under 1000 ms); status: %s\n", total,
-                shown.c_str());
+    std::printf("port search of COM1..COM19 with no device: %.1f ms (goal under 1000 ms); status: %s\n",
+                total, shown.c_str());
 }
 
 void BM_SlowSpeedTest(benchmark::State& state) {
