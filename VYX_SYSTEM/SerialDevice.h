@@ -69,3 +69,6 @@ int serialEnumerateUnder(const char* deviceFolder, SStringList& paths);
 
 // The system's message for the last failed call on this thread.
 SString serialErrorText();
+// True when the last failed call on this thread found the device but this user may not open it
+// (on Linux: not in the group that owns the device node).
+bool serialErrorIsAccessDenied();

@@ -71,6 +71,12 @@ public:
     void spiSpeedTest(const SString& kind);
     // Sets the speed setting of kind to value and reports in spiSpeedAusgabe<kind>.
     void spiSpeedSet(const SString& kind, int value);
+    // The target's signature in the answers of the signature read script, in address order
+    // ("1E950F" for an ATmega328P); "" when fewer than four bytes were read.
+    static SString spiSignature(const SString& answers);
+    // The line under the result list: the part named by signature (read at the fastest working
+    // value), or, when no value worked, what the signature read at the slowest one usually means.
+    static SString spiPartText(const SString& signature, bool working);
 
     // ---- port test, port search, firmware check --------------------------------------------------
     // 1 when a Zyntra answered on the port; with showMessages the failures are shown in
@@ -81,6 +87,9 @@ public:
     // Warns with a box when the version text names a firmware older than minFirmwareVersion.
     // 1 when the firmware is recent enough or its version cannot be read from the text.
     int checkFirmware(const SString& portName, const SString& version);
+    // The first port testPort found but could not open for lack of permission, "" when none; the
+    // port search clears it and names it when it finds no device.
+    SString portDenied;
 
     // ---- the TWI add-on tab ----------------------------------------------------------------------
     void vexoSetTime(const SString& time);

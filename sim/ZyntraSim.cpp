@@ -155,6 +155,10 @@ void ZyntraSim::Impl::deliver(const std::string& answer, bool framed) {
                                     nul + "\n"});
             break;
         }
+        case ZyntraSimMisbehaviour::Refusal:
+            // A firmware that does not take the command (it has been carried out all the same).
+            out.push_back({now, framed ? std::string("? \n") : std::string("?\r{04} RANGE ERROR\n")});
+            break;
         case ZyntraSimMisbehaviour::HangUp:
             // Half the answer, then the device vanishes shortly after (time for the bytes to pass).
             out.push_back({now, answer.substr(0, answer.size() / 2)});
@@ -497,6 +501,7 @@ const struct {
     {ZyntraSimMisbehaviour::HangUp, "hangup"},
     {ZyntraSimMisbehaviour::OldFirmware, "oldfw"},
     {ZyntraSimMisbehaviour::ForeignDevice, "foreign"},
+    {ZyntraSimMisbehaviour::Refusal, "refuse"},
 };
 }  // namespace
 

@@ -27,6 +27,7 @@ enum class ZyntraSimMisbehaviour {
     HangUp,         // half an answer, then the pseudo-terminal is closed
     OldFirmware,    // the identification reports "Zyntra V2.4"
     ForeignDevice,  // another device: answers only "v", without "Zyntra"
+    Refusal,        // answers say the command was refused ("?" and an ERROR status)
 };
 
 // Which answers a misbehaviour touches (OldFirmware and ForeignDevice always apply to all).
@@ -113,7 +114,7 @@ public:
     std::vector<ZyntraSimReceived> takeReceived();
 
     // Names used on the command line: "none", "silent", "late", "garbage", "flood", "nul",
-    // "hangup", "oldfw", "foreign".
+    // "hangup", "oldfw", "foreign", "refuse".
     static bool misbehaviourFromName(const std::string& name, ZyntraSimMisbehaviour& out);
     static const char* misbehaviourName(ZyntraSimMisbehaviour misbehaviour);
 

@@ -134,6 +134,10 @@ SString serialErrorText() {
     return fsErrorText(lastErrorNumber);
 }
 
+bool serialErrorIsAccessDenied() {
+    return lastErrorNumber == EACCES || lastErrorNumber == EPERM;
+}
+
 SerialHandle serialOpen(const char* devicePath) {
     int fd = ::open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return fail(errno), 0;

@@ -52,6 +52,7 @@ TEST_F(SimFixture, EachMisbehaviourSpoilsTheAnswer) {
          }},
         {ZyntraSimMisbehaviour::OldFirmware,
          [](Port& p) { EXPECT_EQ(p.readLine(), "ZX1\xF7Zyntra V2.4\xF7SN:4711\xF7mode:p\n"); }},
+        {ZyntraSimMisbehaviour::Refusal, [](Port& p) { EXPECT_EQ(p.readLine(), "? \n"); }},
     };
     for (const Case& c : cases) {
         ZyntraSimOptions o = sim->options();
@@ -90,6 +91,12 @@ TEST_F(SimFixture, MisbehaviourKeepsToItsScopeAndStartsAfterTheGivenAnswers) {
     port->write("m:set\rspiSpeed\n");
     EXPECT_EQ(port->readFor(300), "");
     EXPECT_EQ(sim->state().spiSpeed, 2);  // commands are still carried out
+    // A refused line says so as the device does: "?" and an ERROR status.
+    o.misbehaviour = ZyntraSimMisbehaviour::Refusal;
+    o.misbehaveAfter = 0;
+    sim->setOptions(o);
+    EXPECT_EQ(port->dex("m:set\rspiSpeed 03"), "?\r{04} RANGE ERROR\n");
+    EXPECT_EQ(sim->state().spiSpeed, 3);
 }
 
 TEST_F(SimFixture, HangUpClosesThePseudoTerminalInTheMiddleOfAnAnswer) {
