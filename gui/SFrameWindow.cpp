@@ -36,6 +36,11 @@ void SFrameWindow::show() {
     else if (frameOptions & frameMaximized)
         mode = WindowSystem::showMaximized;
     windowSystem().showFrame(handle, mode, (frameOptions & frameCentered) != 0);
+    // Showing tells the window its client size, as the first size message after creation does on
+    // every platform: children made before (at their creation rectangles) are laid out by the size
+    // handler from here on, even when the window system reported the size before they existed.
+    int w = 0, h = 0;
+    if (handle != nullptr && getClientSize(w, h)) windowProc(WM_SIZE, 0, LPARAM(makeLong(unsigned(w), unsigned(h))));
 }
 
 void SFrameWindow::setTitle(const SString& text) {

@@ -1,0 +1,61 @@
+// The entry function of Zyntra Terminal: the program's global objects, the start of the
+// application with its main window, and the event loop until the main window is gone.
+#include "MainWnd.h"
+#include "SApplication.h"
+#include "SColorMap.h"
+#include "SDebug.h"
+#include "SError.h"
+#include "SLanguage.h"
+#include "SResources.h"
+#include "STimer.h"
+#include "WebKitEngine.h"
+#include "WindowSystem.h"
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// The global objects come to life in this order before main and go away in the reverse order
+// after it: the library's own are made on first use, so touching them here fixes their order
+// ahead of the main window, and the timer service comes last, so it is the first to go.
+struct LibraryObjects {
+    LibraryObjects() {
+        globalError();
+        globalLanguage();
+        globalApplication();
+        globalDebug();
+        globalResources();
+        globalColorMap();
+    }
+} libraryObjects;
+
+MainWnd mainWnd;
+
+struct TimerService {
+    TimerService() { globalTimer(); }
+} timerService;
+
+bool hasArgument(int argc, char* argv[], const char* name) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // --automation: the page may be driven by WebKitWebDriver (the end-to-end tests).
+    webkitEnableAutomation(hasArgument(argc, argv, "--automation"));
+    webkitSetCloseHandler([] { mainWnd.close(); });
+
+    // The page engine needs the display; without one the start-up below says so and ends.
+    std::unique_ptr<WebKitEngine> engine;
+    if (windowSystem().init()) engine = std::make_unique<WebKitEngine>();
+
+    SApplication& app = globalApplication();
+    int exitCode = app.start(argc, argv) ? app.run() : 0;
+    // The browser goes before its engine.
+    mainWnd.dieSeite.closeBrowser();
+    return exitCode;
+}
