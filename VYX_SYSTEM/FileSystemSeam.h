@@ -87,3 +87,9 @@ SString fsSpecialFolder(int id);
 // parameters (split at blanks, double quotes group). Never through a shell command line. On
 // failure gives false and the reason in error.
 bool fsShellOpen(const SString& file, const SString& parameters, const SString& folder, SString& error);
+
+// Starts the program file (a path) as a new process with arguments behind its name, this
+// process's environment and working folder. The new process is detached: it outlives the caller
+// and leaves no zombie behind. Never through a shell. On failure gives false and the reason in
+// error.
+bool fsStartProgram(const SString& program, const std::vector<SString>& arguments, SString& error);

@@ -2,6 +2,9 @@
 
 #include "SString.h"
 
+#include <functional>
+#include <vector>
+
 // System error texts, environment variables and the system's special folders.
 class SSystem {
 public:
@@ -16,6 +19,18 @@ public:
     // 35 the one shared by all users, 28 the user's local data, 5 the user's documents.
     // With create set a missing folder is created with its parents. "" for an unknown id.
     static SString getSpecialFolder(int folderId, bool create = false);
+
+    // Starts the program file with the arguments as a process of its own, with this process's
+    // environment and working folder, never through a shell. A failure shows an error box naming
+    // the program and the system's reason (unless quiet) and gives false; errorText receives the
+    // reason.
+    static bool startProgram(const SString& program, const std::vector<SString>& arguments = {},
+                             bool quiet = false, SString* errorText = nullptr);
+    // What startProgram calls to start the process (the system's start by default). Tests put a
+    // recorder here; an empty function restores the system's start.
+    using ProgramStarter =
+        std::function<bool(const SString& program, const std::vector<SString>& arguments, SString& error)>;
+    static void setProgramStarter(ProgramStarter starter);
 
     enum : int { folderPersonal = 5, folderAppData = 26, folderLocalAppData = 28, folderCommonAppData = 35 };
 };

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "IntHtmView.h"
+#include "SFileIni.h"
 #include "SMapStringToString.h"
 #include "STimerEvent.h"
 #include "Zyntra.h"
+
+#include <functional>
 
 // The terminal page: the page view that shows "dieSeite.htm", the device on the port chosen in
 // the page, and every command the page asks for. The page asks by navigating to
@@ -115,6 +118,12 @@ public:
     void scriptLoad();
     void scriptSave();
     void setLanguage(const SString& code);
+    // The application's user configuration file: the main window points userConfig at the
+    // application's own object; unset, the page opens the file itself (named after the program).
+    SFileIni* userConfig = nullptr;
+    SFileIni& getUserConfig();
+    // Closes the main window; set by the main window. The language switch ends the program so.
+    std::function<void()> closeMainWindow;
 
     // ---- page elements (by id; empty text or 0 when the element is missing) -----------------------
     SString getElementValue(const SString& id);  // input or select value
@@ -169,4 +178,5 @@ public:
 private:
     void loadTwiStatusTexts();
     int portUsers;
+    SFileIni ownUserConfig;
 };

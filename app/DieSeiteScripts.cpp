@@ -1,8 +1,159 @@
 // Script files of the command list, and the language switch.
+//
+// A script file is the command list's text exactly as the page gives it (Windows-1252, line ends
+// as they are, no header), read and written whole. The paths of the last loaded and the last saved
+// file are remembered apart in the user configuration file, section "directories".
 #include "DieSeite.h"
 
-void DieSeite::scriptLoad() {}
+#include "Dialogs.h"
+#include "SApplicationConfig.h"
+#include "SDebug.h"
+#include "SError.h"
+#include "SFile.h"
+#include "SFileDialog.h"
+#include "SFileSystem.h"
+#include "SLanguage.h"
+#include "SResources.h"
+#include "SSystem.h"
 
-void DieSeite::scriptSave() {}
+#include <vector>
 
-void DieSeite::setLanguage(const SString& /*code*/) {}
+namespace {
+
+const char* const fileFilter =
+    "\xB3\xB3"
+    "dexmodeFileDlgFilter\xB3\xB3"
+    "Skripte (*.txt)|*.txt|alle Dateien|*.*";
+
+SString& appendRaw(SString& to, const SString& text) {
+    return to.append(text, text.getLength());
+}
+
+// The file the running program was started from: the new instance of a restart starts from it.
+SString ownProgram() {
+    SString program = SResources::getOwnProgramPath();
+    if (program.isEmpty()) appendRaw(program, globalResources().programPath);
+    return program;
+}
+
+// The status line text of a script file that could not be read or written: what failed, the
+// file and the system's reason (the last line of the file error text), encoded for the page.
+SString fileFailure(const char* what, const SString& path, const SString& errorText) {
+    SString text(what);
+    SString name;
+    appendRaw(name, path);
+    text.append(" ");
+    appendRaw(text, name.htmlEncode());
+    const int lineEnd = errorText.findReverse("\n");
+    SString reason = errorText.mid(lineEnd + 1);
+    reason.trim();
+    if (!reason.isEmpty()) appendRaw(text.append("<br>"), reason.htmlEncode());
+    return text;
+}
+
+}  // namespace
+
+SFileIni& DieSeite::getUserConfig() {
+    if (userConfig != nullptr) return *userConfig;
+    if (!ownUserConfig.isOpen()) {
+        SString program;
+        appendRaw(program, globalResources().programPath);
+        if (program.isEmpty()) program = ownProgram();
+        SApplicationConfig::openUserConfigFile(ownUserConfig, program);
+    }
+    return ownUserConfig;
+}
+
+void DieSeite::scriptLoad() {
+    SFileIni& config = getUserConfig();
+    const SString proposed = config.readString("directories", "dexmodeScriptLoad");
+    SFileDialog dialog;
+    dialog.setTitle("\xB3\xB3"
+                    "dexmodeFileDlgTitelLoad\xB3\xB3"
+                    "Skript-Datei laden");
+    dialog.setFilter(fileFilter);
+    dialog.setFile(proposed);
+    if (!dialog.showOpen()) return;
+    const SString chosen = dialog.getPath();
+    config.writeString("directories", "dexmodeScriptLoad", chosen);
+    setDexmodeInfo("", ' ');
+    SString error;
+    const SString content = SFile::readTextFile(chosen, &error);
+    if (!error.isEmpty()) {
+        // The list keeps what it holds, so nothing typed is lost to a file that cannot be read.
+        setDexmodeInfo(fileFailure("\xB3\xB3"
+                                   "dexmodeScriptLoadError\xB3\xB3"
+                                   "Die Skript-Datei konnte nicht gelesen werden:",
+                                   chosen, error),
+                       'r');
+        return;
+    }
+    setElementText("dexmode_cmdList", content);
+    sendJS("tabSelect('mytabScriptTWI','Skipt ausf\xFChren');");
+}
+
+void DieSeite::scriptSave() {
+    SString content;
+    appendRaw(content, getElementText("dexmode_cmdList"));
+    SFileIni& config = getUserConfig();
+    const SString proposed = config.readString("directories", "dexmodeScriptSave");
+    SFileDialog dialog;
+    dialog.setTitle("\xB3\xB3"
+                    "dexmodeFileDlgTitelSave\xB3\xB3"
+                    "Skript-Datei speichern");
+    dialog.setFilter(fileFilter);
+    dialog.setFile(proposed);
+    dialog.setDefaultExtension("txt");
+    if (!dialog.showSave()) return;
+    const SString chosen = dialog.getPath();
+    config.writeString("directories", "dexmodeScriptSave", chosen);
+    setDexmodeInfo("", ' ');
+    SString error;
+    if (!SFile::writeTextFile(chosen, content, &error))
+        setDexmodeInfo(fileFailure("\xB3\xB3"
+                                   "dexmodeScriptSaveError\xB3\xB3"
+                                   "Die Skript-Datei konnte nicht gespeichert werden:",
+                                   chosen, error),
+                       'r');
+}
+
+void DieSeite::setLanguage(const SString& code) {
+    SString line("DieSeite::setLanguage(..) code=");
+    globalDebug().trace(appendRaw(line, code));
+    if (code == globalLanguage().languageCode) return;
+    const int answer = dialogs().messageBox(
+        "\xB3\xB3"
+        "msgSprachwechsel\xB3\xB3"
+        "Zum Sprachwechsel wird das Programm neu gestartet.\r\nSoll der Sprachwechsel durchgef\xFChrt "
+        "werden?",
+        "\xB3\xB3"
+        "frage\xB3\xB3"
+        "Frage",
+        MB_OKCANCEL | MB_ICONQUESTION);
+    if (answer != IDOK) return;
+
+    // The setting is on the disk before the restart, so even a failed restart leaves the new
+    // language for the next start. A setting that cannot be saved restarts nothing: the new
+    // instance would come up in the old language.
+    SFileIni& config = getUserConfig();
+    const SString previous = config.readString("setup", "language");
+    config.writeString("setup", "language", code);
+    if (!config.save()) {
+        config.writeString("setup", "language", previous);
+        SString text(
+            "\xB3\xB3"
+            "msgSprachwechselFehler\xB3\xB3"
+            "Die Spracheinstellung konnte nicht gespeichert werden:");
+        text.append("\r\n");
+        appendRaw(text, config.getErrorText());
+        globalError().showError(text);
+        return;
+    }
+
+    const SString program = ownProgram();
+    line = "DieSeite::setLanguage(..) Neustart: ";
+    globalDebug().trace(appendRaw(line, program));
+    // A failed start shows its own box; the window closes all the same.
+    SSystem::startProgram(program, std::vector<SString>());
+    if (closeMainWindow) closeMainWindow();
+}

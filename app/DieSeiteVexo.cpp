@@ -1,28 +1,280 @@
 // The TWI add-on tab: clock, temperature sensor and EEPROM through the page's Dexmode scripts, and
 // the one-second tick that polls clock and temperature.
+//
+// The program does not know the modules' bus commands: each operation takes its script from a
+// hidden page element, fills the placeholders, runs it through the Dexmode script runner and takes
+// the collected answers apart with a regular expression. Every operation opens its own connection
+// and closes it again.
 #include "DieSeite.h"
 
-void DieSeite::vexoSetTime(const SString& /*time*/) {}
+#include "SDebug.h"
+#include "SLanguage.h"
+#include "SRegExp.h"
+#include "SStringList.h"
+#include "STimer.h"
 
-void DieSeite::vexoStartTemp() {}
+namespace {
 
-void DieSeite::vexoSetTemp() {}
+const char* const sendFailed =
+    "\xB3\xB3"
+    "Error01\xB3\xB3"
+    "Fehler beim Senden der Daten.";
+const char* const refused =
+    "\xB3\xB3"
+    "Error02\xB3\xB3"
+    "Fehler bei der Ausf\xFChrung.";
+const char* const unexpectedAnswer =
+    "\xB3\xB3"
+    "Error04\xB3\xB3"
+    "Unerwartete R\xFC"
+    "ckgabewerte";
 
-void DieSeite::vexoReadEeprom(int /*address*/, int /*count*/, int /*showScript*/) {}
+const char* const clockPlaceholder = "--.--.---- --:--:-- Uhr";
+// " °C"; the letter would otherwise be read as a further hexadecimal digit of the escape.
+const char* const celsius = " \xB0\x43";
+const char* const tempPlaceholder = "--,-";
 
-void DieSeite::vexoWriteEeprom(int /*address*/, const SString& /*data*/) {}
-
-void DieSeite::vexoReadTemp() {}
-
-void DieSeite::vexoReadClock() {}
-
-void DieSeite::setVexoInfo(const SString& /*message*/, char /*kind*/) {}
-
-int DieSeite::vexoRunScript(const SString& /*scriptId*/, const SString& /*script*/, SString& /*answers*/,
-                            int /*showScript*/) {
-    return 0;
+// Page texts and device answers are copied as they are, never looked up as localisable texts.
+SString& appendRaw(SString& to, const SString& text) {
+    return to.append(text, text.getLength());
 }
 
-void DieSeite::onTimer(unsigned /*timerId*/, unsigned /*time*/, int /*firstValue*/, int /*secondValue*/) {}
+// The script of the element id with every degree sign turned into the device's carriage return.
+// Placeholders are filled afterwards, so a degree sign inside a filled-in value stays as it is.
+SString scriptOf(DieSeite& page, const char* id) {
+    SString script;
+    appendRaw(script, page.getElementText(id));
+    script.replace("\xB0", "\r");
+    return script;
+}
 
-void DieSeite::onPageComplete() {}
+// A number as the scripts want it: at least two lower-case hexadecimal digits.
+SString hexByte(int value) {
+    return SString::fromInt(value, false, 16, 2);
+}
+
+// The connection start of a page operation: status cleared, port opened and the device put into
+// Dexmode, the outcome shown. 1 when the port is open (the caller closes it).
+int connectVexo(DieSeite& page) {
+    page.setVexoInfo("", ' ');
+    SString message;
+    const int ok = page.enshureDexmodeAndOpenPort(message);
+    page.setVexoInfo(message, ok ? 'g' : 'r');
+    return ok;
+}
+
+// The groups of the first match of pattern in answers; empty when nothing matched.
+SStringList firstMatch(const SString& answers, const SString& pattern) {
+    SRegExp expression;
+    SStringList groups;
+    expression.findAll(answers, pattern, groups);
+    return groups;
+}
+
+}  // namespace
+
+void DieSeite::setVexoInfo(const SString& message, char kind) {
+    if (kind == 'r')
+        setElementHtml("vexo_info", errorHtml(message));
+    else if (kind == 'g')
+        setElementHtml("vexo_info", successHtml(message));
+    else
+        setElementHtml("vexo_info", message);
+}
+
+int DieSeite::vexoRunScript(const SString& scriptId, const SString& script, SString& answers,
+                            int showScript) {
+    if (showScript) setElementText(scriptId + "_show", script);
+    const int ok = sendDexmodeScript(script, answers);
+    if (showScript) setElementText(scriptId + "_return", answers);
+    return ok;
+}
+
+void DieSeite::vexoSetTime(const SString& time) {
+    const int ok = connectVexo(*this);
+    if (ok) {
+        SString script = scriptOf(*this, "vexoClockScriptSet");
+        script.replace("%%newtime%%", time);
+        SString answers;
+        if (!vexoRunScript("vexoClockScriptSet", script, answers)) setVexoInfo(sendFailed, 'r');
+        close(0);
+    }
+}
+
+void DieSeite::vexoStartTemp() {
+    const int ok = connectVexo(*this);
+    if (ok) {
+        SString answers;
+        if (!vexoRunScript("vexoTempScriptStart", scriptOf(*this, "vexoTempScriptStart"), answers))
+            setVexoInfo(sendFailed, 'r');
+        close(0);
+    }
+}
+
+void DieSeite::vexoSetTemp() {
+    const int ok = connectVexo(*this);
+    if (!ok) return;
+    SString script;
+    appendRaw(script, getElementText("vexoTempScriptHyst"));
+    const struct {
+        const char* input;
+        const char* placeholder;
+    } limits[] = {{"vexoTempOn", "%%ON%%"}, {"vexoTempOff", "%%OFF%%"}};
+    for (const auto& limit : limits) {
+        // The sensor's register form: whole degrees in the high byte (a negative entry becomes
+        // its two's complement), 0x80 in the low byte for a half degree. The field shows the
+        // value as it is used.
+        SString text;
+        appendRaw(text, getElementValue(limit.input));
+        const SString whole = text.splitOff(",");
+        const SString fraction = text.splitOff(",");
+        const int degrees = whole.toInt() & 0xFF;
+        const int half = fraction.toInt() != 0 ? 5 : 0;
+        SString shown;
+        shown.format("%d,%d", degrees, half);
+        setElementValue(limit.input, shown);
+        SString bytes;
+        bytes.format("%02X%02X", degrees, half == 5 ? 0x80 : 0);
+        script.replace(limit.placeholder, bytes);
+    }
+    script.replace("\xB0", "\r");
+    SString answers;
+    if (!vexoRunScript("vexoTempScriptHyst", script, answers)) setVexoInfo(sendFailed, 'r');
+    close(0);
+}
+
+void DieSeite::vexoReadEeprom(int address, int count, int showScript) {
+    const int ok = connectVexo(*this);
+    if (ok) {
+        SString script = scriptOf(*this, "vexoEepromScriptLesen");
+        script.replace("%%adr%%", hexByte(address));
+        script.replace("%%anz%%", hexByte(count));
+        SString answers;
+        if (!vexoRunScript("vexoEepromScriptLesen", script, answers, showScript)) {
+            // The display keeps what it showed: after a write that is its error text.
+            setVexoInfo(sendFailed, 'r');
+        } else {
+            SString pattern;
+            pattern.format("/([0-9a-f]{%d})!/i", 2 * count);
+            const SStringList groups = firstMatch(answers, pattern);
+            SString text;
+            if (groups.getCount() >= 2) {
+                SString hex;
+                appendRaw(hex, groups[1]);
+                for (int pos = 2 * count - 2; pos >= 2; pos -= 2)
+                    hex.insert(pos, ", 0x");
+                text = "gelesen:\n0x";
+                appendRaw(text, hex);
+            }
+            setElementText("vexoEepromText", text);
+        }
+    }
+    purge();
+    if (ok) close(0);
+}
+
+void DieSeite::vexoWriteEeprom(int address, const SString& data) {
+    int ok = connectVexo(*this);
+    const int opened = ok;
+    if (ok) {
+        SString script = scriptOf(*this, "vexoEepromScriptWrite");
+        script.replace("%%adr%%", hexByte(address));
+        script.replace("%%daten%%", data);
+        SString answers;
+        ok = vexoRunScript("vexoEepromScriptWrite", script, answers);
+        if (!ok)
+            setVexoInfo(sendFailed, 'r');
+        else if (answers.findChar('?') >= 0)
+            setElementText("vexoEepromText", refused);
+    }
+    purge();
+    if (opened) close(0);
+    // What the EEPROM holds now replaces the error text, also after a refused write.
+    if (ok) {
+        const int count = data.getLength() / 2;
+        vexoReadEeprom(address, count > 1 ? count : 1, 0);
+    }
+}
+
+void DieSeite::vexoReadTemp() {
+    setVexoInfo("", ' ');
+    SString answers;
+    const int ok = vexoRunScript("vexoTempScript", scriptOf(*this, "vexoTempScript"), answers);
+    SString text(tempPlaceholder);
+    text.append(celsius);
+    if (ok) {
+        const SStringList groups = firstMatch(answers, "/([0-9a-f][0-9a-f])([0-9a-f][0-9a-f])!/i");
+        if (groups.getCount() >= 3) {
+            const int high = (SString("0x") + groups[1]).toInt();
+            const int low = (SString("0x") + groups[2]).toInt();
+            // Half degrees, taken as unsigned.
+            const int halves = high * 2 + (low & 0x80) / 0x80;
+            text.format("%.01f", halves / 2.0);
+            text.append(celsius);
+        }
+    } else {
+        setVexoInfo(sendFailed, 'r');
+    }
+    setElementText("vexoTempText", text);
+}
+
+void DieSeite::vexoReadClock() {
+    SString answers;
+    const int ok = vexoRunScript("vexoClockScript", scriptOf(*this, "vexoClockScript"), answers);
+    SString text(clockPlaceholder);
+    if (ok) {
+        const SStringList g = firstMatch(
+            answers,
+            "/([0-9][0-9])([0-9][0-9])([0-9][0-9])([0-9][0-9])([0-9][0-9])([0-9][0-9])([0-9][0-9])!/");
+        if (g.getCount() >= 8) {
+            // Groups: seconds, minutes, hours, weekday (not shown), date, month, year.
+            text = "";
+            appendRaw(text, g[5]).append(".");
+            appendRaw(text, g[6]).append(".");
+            appendRaw(text, g[7]).append("   ");
+            appendRaw(text, g[3]).append(":");
+            appendRaw(text, g[2]).append(":");
+            appendRaw(text, g[1]);
+            setVexoInfo("", ' ');
+        } else {
+            setVexoInfo(unexpectedAnswer, 'r');
+        }
+    } else {
+        setVexoInfo(sendFailed, 'r');
+    }
+    setElementText("vexoClockText", text);
+}
+
+void DieSeite::onTimer(unsigned /*timerId*/, unsigned /*time*/, int /*firstValue*/, int /*secondValue*/) {
+    // The serial waits inside a tick dispatch events, so further ticks arrive while one works:
+    // they are dropped, as is every tick while a page command holds the port.
+    if (tickBusy || isPortBusy() || !isCreated()) return;
+    tickBusy = 1;
+    int clock = isElementChecked("vexoClockYN");
+    int temp = isElementChecked("vexoTempYN");
+    if (getElementDisplay("pageVexo") == "none") clock = temp = 0;
+    if (clock || temp) {
+        PortUse use(*this);
+        setVexoInfo("", ' ');
+        SString message;
+        const int opened = enshureDexmodeAndOpenPort(message);
+        setVexoInfo(message, opened ? 'g' : 'r');
+        // Both run also without a connection: their scripts then fail and say so.
+        if (temp) vexoReadTemp();
+        if (clock) vexoReadClock();
+        if (opened) close(0);
+    }
+    tickBusy = 0;
+}
+
+void DieSeite::onPageComplete() {
+    globalDebug().trace("DieSeite::onPageComplete(..)");
+    outputClear();
+    SString script("setLang(");
+    appendRaw(script, SIEControl::jsString(globalLanguage().languageCode));
+    script.append(");");
+    sendJS(script);
+    // The page may load again (reloads); the tick is started once per program run.
+    if (!timerStarted) globalTimer().startTimer(this, 1000, 0, 0, 0);
+    timerStarted = 1;
+}

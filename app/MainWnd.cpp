@@ -12,7 +12,12 @@ const int kPageMargin = 5;
 const int kButtonBand = 40;
 }  // namespace
 
-MainWnd::MainWnd() = default;
+MainWnd::MainWnd() {
+    // The page keeps its settings in the application's configuration file, and a page that asks
+    // to close (the language switch) closes the window as the close button does.
+    dieSeite.userConfig = &globalApplication().getUserConfig();
+    dieSeite.closeMainWindow = [this] { close(); };
+}
 
 MainWnd::~MainWnd() = default;
 

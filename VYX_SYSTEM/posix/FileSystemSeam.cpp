@@ -476,3 +476,22 @@ SString fsLocalTimeText() {
         return SString();
     return SString(text);
 }
+
+bool fsStartProgram(const SString& program, const std::vector<SString>& arguments, SString& error) {
+    const std::string path = native(program);
+    if (path.empty() || !isExecutableFile(path)) {
+        const int reason = path.empty() || ::access(path.c_str(), F_OK) != 0 ? ENOENT : EACCES;
+        error = fsErrorText(reason);
+        errno = reason;
+        return false;
+    }
+    std::vector<std::string> args{path};
+    for (const SString& argument : arguments)
+        args.push_back(native(argument));
+    if (!startDetached(args, std::string(), false)) {
+        error = fsErrorText(errno);
+        return false;
+    }
+    error = SString();
+    return true;
+}

@@ -48,5 +48,15 @@ public:
     std::vector<bool> waitCursor;
 
 private:
+    static std::string raw(const SString& s) { return std::string(s.getChars(), size_t(s.getLength())); }
+    bool answerFile(SString& chosen) {
+        if (fileAnswers.empty()) return false;
+        const std::string answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        if (answer.empty()) return false;
+        chosen.setRaw(answer.data(), int(answer.size()));
+        return true;
+    }
+
     Dialogs* previous;
 };

@@ -3,10 +3,12 @@
 #include "EnvVar.h"
 #include "TempDir.h"
 #include "TestText.h"
+#include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -55,4 +57,48 @@ TEST(SSystem, ConfigurationFoldersFollowXdg) {
     EXPECT_EQ(str(SSystem::getSpecialFolder(26, true)), dir.path() + "/.config");
     EXPECT_EQ(::stat(dir.file(".config").c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+// The started program gets its arguments as they are (no shell splits or expands them) and this
+// process's environment; it runs on after the call.
+TEST(SSystem, StartedProgramGetsItsArgumentsAndTheEnvironment) {
+    TempDir dir;
+    EnvVar marker("VYX_TEST_RESTART", "from the parent");
+    const std::string out = dir.file("out.txt");
+    const std::string script =
+        "printf '%s|%s|%s' \"$1\" \"$2\" \"$VYX_TEST_RESTART\" > \"$3.part\" && mv \"$3.part\" \"$3\"";
+    ScriptedDialogs dialogs;
+    SString error("stale");
+    ASSERT_TRUE(SSystem::startProgram("/bin/sh", {"-c", script.c_str(), "sh", "a b", "$HOME", out.c_str()},
+                                      false, &error));
+    EXPECT_EQ(str(error), "");
+    // The program runs detached; its result appears once it has run (bounded wait, not a timing check).
+    for (int i = 0; i < 500 && !dir.exists("out.txt"); ++i)
+        ::usleep(10000);
+    EXPECT_EQ(dir.read("out.txt"), "a b|$HOME|from the parent");
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST(SSystem, AProgramThatCannotStartIsShownInABox) {
+    TempDir dir;
+    const std::string notExecutable = dir.write("plain.txt", "text");
+    struct Case {
+        std::string program;
+        const char* reason;
+    } cases[] = {
+        {dir.file("missing"), "No such file or directory"},
+        {notExecutable, "Permission denied"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        ScriptedDialogs dialogs;
+        SString error;
+        EXPECT_FALSE(SSystem::startProgram(c.program.c_str(), {}, false, &error));
+        EXPECT_EQ(str(error), c.reason);
+        ASSERT_EQ(dialogs.boxes.size(), 1u);
+        EXPECT_EQ(dialogs.boxes[0].text,
+                  "Das Programm konnte nicht gestartet werden:\r\n" + c.program + "\r\n" + c.reason);
+        EXPECT_FALSE(SSystem::startProgram(c.program.c_str(), {}, true));
+        EXPECT_EQ(dialogs.boxes.size(), 1u);  // quiet
+    }
 }
