@@ -2,6 +2,7 @@
 // through the port map (USB serial adapters are found there), so these functions only ever speak
 // of "COM1" ... "COM19".
 #include "DieSeite.h"
+#include "SApplication.h"
 
 #include "Dialogs.h"
 #include "SComPortMap.h"
@@ -41,6 +42,8 @@ SString noPermissionText(const SString& portName) {
 }  // namespace
 
 int DieSeite::testPort(const SString& portNameText, int showMessages) {
+    // The busy pointer for the whole test; the search's tests nest inside one another's count.
+    SWaitCursor waitCursor;
     SString name;
     appendRaw(name, portNameText);
     traceWith("DieSeite::testPort(..) suche an Port ", name);

@@ -1,4 +1,5 @@
 #include "DieSeiteFixture.h"
+#include "SApplication.h"
 #include "SComPortMap.h"
 #include "TempDir.h"
 
@@ -183,6 +184,9 @@ TEST_F(DieSeitePorts, SearchSelectsTheFirstPortWithAZyntra) {
     EXPECT_EQ(value("port"), "COM2");
     EXPECT_EQ(html("zyntra_info"), error("Es wurde kein Zyntra gefunden."));
     EXPECT_TRUE(dialogs.boxes.empty());
+    // Each test of a port shows the busy pointer and takes it away again.
+    EXPECT_EQ(dialogs.waitCursor.size(), 2u * (5 + 19));
+    EXPECT_EQ(globalApplication().getWaitCursorCount(), 0);
 }
 
 // A device the user may not open (the usual case: not in the group "dialout") is named as such,
