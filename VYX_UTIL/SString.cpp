@@ -381,9 +381,11 @@ int SString::find(const char* text, int start, bool ignoreCase) const {
             if (std::memcmp(chars + pos, text, size_t(n)) == 0) return pos;
         return -1;
     }
-    SString upper(text), lower(text);
-    upper.toUpper();
-    lower.toLower();
+    // The needle is bytes to look for, never a literal for the language table: both case copies
+    // are its raw bytes, so each holds exactly n of them.
+    SString upper, lower;
+    upper.setRaw(text, n).toUpper();
+    lower.setRaw(text, n).toLower();
     for (int pos = start; pos + n <= length; ++pos) {
         int k = 0;
         while (k < n && (chars[pos + k] == upper.chars[k] || chars[pos + k] == lower.chars[k]))
@@ -401,9 +403,9 @@ int SString::findReverse(const char* text, bool ignoreCase) const {
             if (std::memcmp(chars + pos, text, size_t(n)) == 0) return pos;
         return -1;
     }
-    SString upper(text), lower(text);
-    upper.toUpper();
-    lower.toLower();
+    SString upper, lower;  // raw bytes, as in find()
+    upper.setRaw(text, n).toUpper();
+    lower.setRaw(text, n).toLower();
     for (int pos = length - n; pos >= 0; --pos) {
         int k = n - 1;
         while (k >= 0 && (chars[pos + k] == upper.chars[k] || chars[pos + k] == lower.chars[k]))
@@ -664,7 +666,9 @@ void SString::formatInto(SString& out, const char* fmt, va_list args) {
         }
         if (written <= limit) break;
     }
-    out.length = int(std::strlen(out.chars));
+    // The text in front of start may hold NUL bytes (received data); only the new part ends at
+    // its terminator.
+    out.length = start + int(std::strlen(out.chars + start));
 }
 
 void SString::swapBuffers(SString& other) {

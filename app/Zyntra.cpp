@@ -45,13 +45,19 @@ int Zyntra::sendCmd(const SString& command, SString* answer) {
     return ok;
 }
 
+SString Zyntra::versionField(const SString& line) {
+    SString rest;
+    rest.append(line, line.getLength());
+    rest.splitOff("\xF7");
+    return rest.splitOff("\xF7");
+}
+
 SString Zyntra::getVersion() {
     SString result;
     int ok = write(frame("v"));
     if (ok) ok = readUntil(result, versionTimeout, "\n");
     if (ok) {
-        result.splitOff("\xF7");
-        SString version = result.splitOff("\xF7");
+        const SString version = versionField(result);
         assignBytes(result, version);
     }
     SString line("zyntra-Version: ");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 namespace {
@@ -41,6 +42,67 @@ TEST(SString, SearchesFindFirstLastAndCaseFolded) {
     EXPECT_FALSE(SString("Hello").startsWith("he"));
     EXPECT_TRUE(SString("Hello").endsWith("LLO", true));
     EXPECT_FALSE(SString("lo").endsWith("hello"));
+}
+
+// A needle that starts with the literal marker is searched for as the bytes it is. Its case
+// copies once went through the language table, which made them shorter than the needle (here an
+// unknown key with an empty default: 0 bytes in a 10-byte buffer), and the compare loop read past
+// them; a subject of NUL bytes kept the forward loop matching.
+TEST(SString, CaseFoldedSearchTakesAMarkedNeedleAsItsBytes) {
+    globalLanguage().clear();
+    const char* needle =
+        "\xB3\xB3"
+        "abcdefg\xB3\xB3";  // 11 bytes
+    const SString nuls = SString().setRaw(std::string(11, '\0').data(), 11);
+    const SString eleven("xxxxxxxxxxx");
+    const SString holder = SString().setRaw(
+        "x\xB3\xB3"
+        "ABCdefg\xB3\xB3",
+        12);
+    struct Case {
+        const SString& subject;
+        int first;
+        int last;
+    } cases[] = {{nuls, -1, -1}, {eleven, -1, -1}, {holder, 1, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(str(c.subject));
+        EXPECT_EQ(c.subject.find(needle, 0, true), c.first);
+        EXPECT_EQ(c.subject.findReverse(needle, true), c.last);
+    }
+}
+
+// A real that is NaN or infinite has no integer value: the conversion fails as an overflow and
+// leaves the destination alone, never casting. A double beyond the single range fails for VT_R4.
+TEST(VariantChangeType, NonFiniteRealsAreNoIntegers) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const VARTYPE integers[] = {VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_INT, VT_UINT};
+    for (double value : {nan, inf, -inf}) {
+        for (VARTYPE from : {VT_R8, VT_R4}) {
+            VARIANT src, dest;
+            VariantInit(&src);
+            src.vt = from;
+            if (from == VT_R8)
+                src.dblVal = value;
+            else
+                src.fltVal = float(value);
+            for (VARTYPE vt : integers) {
+                SCOPED_TRACE(testing::Message() << value << " " << from << " -> " << vt);
+                VariantInit(&dest);
+                EXPECT_EQ(VariantChangeType(&dest, &src, 0, vt), DISP_E_OVERFLOW);
+                EXPECT_EQ(dest.vt, VT_EMPTY);
+            }
+        }
+    }
+    VARIANT big, single;
+    VariantInit(&big);
+    VariantInit(&single);
+    big.vt = VT_R8;
+    big.dblVal = 1e300;
+    EXPECT_EQ(VariantChangeType(&single, &big, 0, VT_R4), DISP_E_OVERFLOW);
+    big.dblVal = -2.5;
+    ASSERT_EQ(VariantChangeType(&single, &big, 0, VT_R4), S_OK);
+    EXPECT_EQ(single.fltVal, -2.5f);
 }
 
 TEST(SString, EditingInPlace) {
@@ -172,6 +234,9 @@ TEST(SString, FormatGrowsThroughItsLimits) {
     SString own("abc");
     own.appendFormat("%s", own.getChars());
     EXPECT_EQ(str(own), "abcabc");
+    SString bytes = SString().setRaw("a\0b", 3);  // received bytes with a NUL keep all of them
+    bytes.appendFormat("%d", 7);
+    EXPECT_EQ(str(bytes), std::string("a\0b7", 4));
 }
 
 TEST(SString, HtmlAndUrlText) {
