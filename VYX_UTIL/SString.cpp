@@ -310,7 +310,10 @@ SString& SString::append(char c) {
 
 SString& SString::appendRepeated(const SString& other, int times) {
     if (times <= 0 || other.length == 0) return *this;
-    const SString piece(other.chars, other.length);  // other may be *this
+    // other may be *this; its bytes are copied raw, so a text starting with the literal marker is
+    // not looked up a second time.
+    SString piece;
+    piece.assign(other.chars, other.length);
     const long long total = (long long)length + (long long)piece.length * times;
     if (total >= INT_MAX - 100) return *this;
     if (capacity < total + 1) resize(int(total) + 100);
@@ -461,7 +464,10 @@ SString& SString::insert(int pos, const SString& other) {
         appendRaw(other.chars, other.length);
         return *this;
     }
-    const SString piece(other.chars, other.length);  // other may be *this
+    // other may be *this; its bytes are copied raw, so a text starting with the literal marker is
+    // not looked up a second time.
+    SString piece;
+    piece.assign(other.chars, other.length);
     growForAppend(piece.length);
     std::memmove(chars + pos + piece.length, chars + pos, size_t(length - pos));
     std::memcpy(chars + pos, piece.chars, size_t(piece.length));
@@ -505,10 +511,13 @@ SString& SString::replace(const char* what, const char* with, bool repeat) {
 
     // Each round replaces the first occurrence and searches again. Nothing before that position
     // matched, so a new occurrence can begin no earlier than whatLength - 1 characters before it.
+    // The replacement is bytes like the search text, as in the single pass above: never a
+    // literal for the language table.
+    const SString replacement = SString().setRaw(with, withLength);
     int pos = find(what, 0);
     while (pos >= 0) {
         remove(pos, whatLength);
-        insert(pos, SString(with, withLength));
+        insert(pos, replacement);
         int from = pos - whatLength + 1;
         pos = find(what, from < 0 ? 0 : from);
     }

@@ -125,6 +125,9 @@ TEST(SString, EditingInPlace) {
         {"abc", "", "x", false, "abc"},       // empty search text: unchanged
         {"abc", "b", "bb", true, "abc"},      // would never end: unchanged
         {"aabb", "ab", "a", true, "aa"},
+        // A replacement that starts with the literal marker is its bytes in both modes.
+        {"xab", "ab", "\xB3\xB3", false, "x\xB3\xB3"},
+        {"xab", "ab", "\xB3\xB3", true, "x\xB3\xB3"},
     };
     for (const Case& c : cases) {
         SString t(c.text);
@@ -145,6 +148,15 @@ TEST(SString, EditingInPlace) {
     EXPECT_EQ(str(ins), "a");
     ins.remove(5, 1);
     EXPECT_EQ(str(ins), "a");
+
+    // A string's bytes that start with the literal marker stay bytes when inserted or repeated.
+    const SString marked = SString().setRaw("\xB3\xB3k\xB3\xB3", 5);
+    SString into("ab");
+    EXPECT_EQ(str(into.insert(1, marked)),
+              "a\xB3\xB3k\xB3\xB3"
+              "b");
+    SString twice;
+    EXPECT_EQ(str(twice.appendRepeated(marked, 2)), "\xB3\xB3k\xB3\xB3\xB3\xB3k\xB3\xB3");
 
     SString t("\r\n ab \t");
     EXPECT_EQ(str(t.trim()), "ab");
