@@ -308,7 +308,9 @@ SString& SString::append(char c) {
 
 SString& SString::appendRepeated(const SString& other, int times) {
     if (times <= 0 || other.length == 0) return *this;
-    SString piece;  // other may be *this
+    // other may be *this; its bytes are copied raw, so a text starting with the literal marker is
+    // not looked up a second time.
+    SString piece;
     piece.assign(other.chars, other.length);
     const long long total = (long long)length + (long long)piece.length * times;
     if (total >= INT_MAX - 100) return *this;
@@ -378,9 +380,11 @@ int SString::find(const char* text, int start, bool ignoreCase) const {
             if (std::memcmp(chars + pos, text, size_t(n)) == 0) return pos;
         return -1;
     }
-    SString upper(text), lower(text);
-    upper.toUpper();
-    lower.toLower();
+    // The needle is bytes to look for, never a literal for the language table: both case copies
+    // are its raw bytes, so each holds exactly n of them.
+    SString upper, lower;
+    upper.setRaw(text, n).toUpper();
+    lower.setRaw(text, n).toLower();
     for (int pos = start; pos + n <= length; ++pos) {
         int k = 0;
         while (k < n && (chars[pos + k] == upper.chars[k] || chars[pos + k] == lower.chars[k]))
@@ -398,9 +402,9 @@ int SString::findReverse(const char* text, bool ignoreCase) const {
             if (std::memcmp(chars + pos, text, size_t(n)) == 0) return pos;
         return -1;
     }
-    SString upper(text), lower(text);
-    upper.toUpper();
-    lower.toLower();
+    SString upper, lower;  // raw bytes, as in find()
+    upper.setRaw(text, n).toUpper();
+    lower.setRaw(text, n).toLower();
     for (int pos = length - n; pos >= 0; --pos) {
         int k = n - 1;
         while (k >= 0 && (chars[pos + k] == upper.chars[k] || chars[pos + k] == lower.chars[k]))
@@ -456,7 +460,9 @@ SString& SString::insert(int pos, const SString& other) {
         appendRaw(other.chars, other.length);
         return *this;
     }
-    SString piece;  // other may be *this
+    // other may be *this; its bytes are copied raw, so a text starting with the literal marker is
+    // not looked up a second time.
+    SString piece;
     piece.assign(other.chars, other.length);
     growForAppend(piece.length);
     std::memmove(chars + pos + piece.length, chars + pos, size_t(length - pos));
@@ -501,10 +507,13 @@ SString& SString::replace(const char* what, const char* with, bool repeat) {
 
     // Each round replaces the first occurrence and searches again. Nothing before that position
     // matched, so a new occurrence can begin no earlier than whatLength - 1 characters before it.
+    // The replacement is bytes like the search text, as in the single pass above: never a
+    // literal for the language table.
+    const SString replacement = SString().setRaw(with, withLength);
     int pos = find(what, 0);
     while (pos >= 0) {
         remove(pos, whatLength);
-        insert(pos, SString().setRaw(with, withLength));
+        insert(pos, replacement);
         int from = pos - whatLength + 1;
         pos = find(what, from < 0 ? 0 : from);
     }
@@ -662,7 +671,9 @@ void SString::formatInto(SString& out, const char* fmt, va_list args) {
         }
         if (written <= limit) break;
     }
-    out.length = int(std::strlen(out.chars));
+    // The text in front of start may hold NUL bytes (received data); only the new part ends at
+    // its terminator.
+    out.length = start + int(std::strlen(out.chars + start));
 }
 
 void SString::swapBuffers(SString& other) {

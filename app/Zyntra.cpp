@@ -41,13 +41,18 @@ int Zyntra::sendCmd(const SString& command, SString* answer) {
     return ok;
 }
 
+SString Zyntra::versionField(const SString& line) {
+    SString rest(line);
+    rest.splitOff("\xF7");
+    return rest.splitOff("\xF7");
+}
+
 SString Zyntra::getVersion() {
     SString result;
     int ok = write(frame("v"));
     if (ok) ok = readUntil(result, versionTimeout, "\n");
     if (ok) {
-        result.splitOff("\xF7");
-        result = result.splitOff("\xF7");
+        result = versionField(result);
     }
     SString line("zyntra-Version: ");
     line.append(result);

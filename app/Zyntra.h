@@ -25,6 +25,10 @@ public:
     // Empty when the device did not answer; the raw bytes that came when the line did not end in
     // time. Nothing is dropped before the query.
     SString getVersion();
+    // The version field of a whole identification line: the bytes between its first and second
+    // 0xF7, or all after the first when there is no second one (line end included); empty without
+    // any 0xF7.
+    static SString versionField(const SString& line);
 
     // The seven bytes in front of every device command ("\xE6\xB5\xBA\xB9\xB2\xB3\xA9").
     static const char* const framePrefix;

@@ -8,6 +8,7 @@
 
 #include "OleTypes.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -211,7 +212,9 @@ HRESULT storeInteger(VARIANT& out, VARTYPE vt, double value) {
             hi = INT_MAX;
             break;
     }
-    if (r < double(lo) || r > double(hi)) return DISP_E_OVERFLOW;
+    // Written so that NaN fails too: it compares false with everything, and neither it nor an
+    // infinity may reach the integer cast below.
+    if (!(r >= double(lo) && r <= double(hi))) return DISP_E_OVERFLOW;
     long long n = (long long)r;
     out.vt = vt;
     switch (vt) {
@@ -288,6 +291,9 @@ HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT /*flag
             hr = storeInteger(out, vt, number);
             break;
         case Kind::Real:
+            // A double beyond the single range does not fit a VT_R4, as on the platform.
+            if (vt == VT_R4 && src->vt != VT_R4 && std::fabs(number) > double(FLT_MAX))
+                return DISP_E_OVERFLOW;
             out.vt = vt;
             if (vt == VT_R4)
                 out.fltVal = float(number);

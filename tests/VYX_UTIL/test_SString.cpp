@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 
 TEST(SString, SubstringsFollowTheirCountingRules) {
@@ -39,6 +40,67 @@ TEST(SString, SearchesFindFirstLastAndCaseFolded) {
     EXPECT_FALSE(SString("lo").endsWith("hello"));
 }
 
+// A needle that starts with the literal marker is searched for as the bytes it is. Its case
+// copies once went through the language table, which made them shorter than the needle (here an
+// unknown key with an empty default: 0 bytes in a 10-byte buffer), and the compare loop read past
+// them; a subject of NUL bytes kept the forward loop matching.
+TEST(SString, CaseFoldedSearchTakesAMarkedNeedleAsItsBytes) {
+    globalLanguage().clear();
+    const char* needle =
+        "\xB3\xB3"
+        "abcdefg\xB3\xB3";  // 11 bytes
+    const SString nuls = SString().setRaw(std::string(11, '\0').data(), 11);
+    const SString eleven("xxxxxxxxxxx");
+    const SString holder = SString().setRaw(
+        "x\xB3\xB3"
+        "ABCdefg\xB3\xB3",
+        12);
+    struct Case {
+        const SString& subject;
+        int first;
+        int last;
+    } cases[] = {{nuls, -1, -1}, {eleven, -1, -1}, {holder, 1, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(str(c.subject));
+        EXPECT_EQ(c.subject.find(needle, 0, true), c.first);
+        EXPECT_EQ(c.subject.findReverse(needle, true), c.last);
+    }
+}
+
+// A real that is NaN or infinite has no integer value: the conversion fails as an overflow and
+// leaves the destination alone, never casting. A double beyond the single range fails for VT_R4.
+TEST(VariantChangeType, NonFiniteRealsAreNoIntegers) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const VARTYPE integers[] = {VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_INT, VT_UINT};
+    for (double value : {nan, inf, -inf}) {
+        for (VARTYPE from : {VT_R8, VT_R4}) {
+            VARIANT src, dest;
+            VariantInit(&src);
+            src.vt = from;
+            if (from == VT_R8)
+                src.dblVal = value;
+            else
+                src.fltVal = float(value);
+            for (VARTYPE vt : integers) {
+                SCOPED_TRACE(testing::Message() << value << " " << from << " -> " << vt);
+                VariantInit(&dest);
+                EXPECT_EQ(VariantChangeType(&dest, &src, 0, vt), DISP_E_OVERFLOW);
+                EXPECT_EQ(dest.vt, VT_EMPTY);
+            }
+        }
+    }
+    VARIANT big, single;
+    VariantInit(&big);
+    VariantInit(&single);
+    big.vt = VT_R8;
+    big.dblVal = 1e300;
+    EXPECT_EQ(VariantChangeType(&single, &big, 0, VT_R4), DISP_E_OVERFLOW);
+    big.dblVal = -2.5;
+    ASSERT_EQ(VariantChangeType(&single, &big, 0, VT_R4), S_OK);
+    EXPECT_EQ(single.fltVal, -2.5f);
+}
+
 TEST(SString, EditingInPlace) {
     SString s("send:1:2");
     EXPECT_EQ(str(s.splitOff(":")), "send");
@@ -59,6 +121,9 @@ TEST(SString, EditingInPlace) {
         {"abc", "", "x", false, "abc"},       // empty search text: unchanged
         {"abc", "b", "bb", true, "abc"},      // would never end: unchanged
         {"aabb", "ab", "a", true, "aa"},
+        // A replacement that starts with the literal marker is its bytes in both modes.
+        {"xab", "ab", "\xB3\xB3", false, "x\xB3\xB3"},
+        {"xab", "ab", "\xB3\xB3", true, "x\xB3\xB3"},
     };
     for (const Case& c : cases) {
         SString t(c.text);
@@ -79,6 +144,15 @@ TEST(SString, EditingInPlace) {
     EXPECT_EQ(str(ins), "a");
     ins.remove(5, 1);
     EXPECT_EQ(str(ins), "a");
+
+    // A string's bytes that start with the literal marker stay bytes when inserted or repeated.
+    const SString marked = SString().setRaw("\xB3\xB3k\xB3\xB3", 5);
+    SString into("ab");
+    EXPECT_EQ(str(into.insert(1, marked)),
+              "a\xB3\xB3k\xB3\xB3"
+              "b");
+    SString twice;
+    EXPECT_EQ(str(twice.appendRepeated(marked, 2)), "\xB3\xB3k\xB3\xB3\xB3\xB3k\xB3\xB3");
 
     SString t("\r\n ab \t");
     EXPECT_EQ(str(t.trim()), "ab");
@@ -168,6 +242,9 @@ TEST(SString, FormatGrowsThroughItsLimits) {
     SString own("abc");
     own.appendFormat("%s", own.getChars());
     EXPECT_EQ(str(own), "abcabc");
+    SString bytes = SString().setRaw("a\0b", 3);  // received bytes with a NUL keep all of them
+    bytes.appendFormat("%d", 7);
+    EXPECT_EQ(str(bytes), std::string("a\0b7", 4));
 }
 
 TEST(SString, HtmlAndUrlText) {
