@@ -28,7 +28,8 @@ void MainWnd::preCreateWindow() {
 }
 
 RECT MainWnd::pageRect(int width, int height) {
-    return RECT{kPageMargin, kPageMargin, width - kPageMargin, height - kButtonBand};
+    // width - 10 wide and height - 40 high: the page's top margin counts into the button's band.
+    return RECT{kPageMargin, kPageMargin, width - kPageMargin, kPageMargin + height - kButtonBand};
 }
 
 SString MainWnd::pageParameters(const SString& language, const SString& pagePath) {

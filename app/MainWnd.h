@@ -17,7 +17,8 @@ public:
     // Shuts the page down (its timers, the port with its old settings restored, 100 ms of events)
     // and lets the window close.
     int onClose() override;
-    // The page fills the client area but for 5 pixels around it and 40 at the bottom for the button.
+    // The page fills the client area but for 5 pixels at the left, top and right, and is 40 pixels
+    // less high than the client area, which leaves the band of the button below it.
     void onSize(int width, int height) override;
 
     // The page view's rectangle for a client area of width x height.

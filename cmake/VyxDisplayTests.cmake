@@ -25,3 +25,26 @@ function(vyx_display_tests target)
     endif()
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 120 ${_environment} ${ARGN})
 endfunction()
+
+# vyx_webdriver_test(name script [arguments...]): registers a Python script that drives a program
+# through WebKitWebDriver (Selenium, under the Debian Python that has it) on a display of its own.
+# Not registered in the thread-sanitizer build (see above) or without WebKitWebDriver or Selenium.
+function(vyx_webdriver_test name script)
+    if(VYX_SANITIZE_THREAD)
+        message(STATUS "${name}: display test not registered in the thread-sanitizer build")
+        return()
+    endif()
+    find_program(VYX_WEBDRIVER WebKitWebDriver)
+    execute_process(COMMAND /usr/bin/python3 -c "import selenium" RESULT_VARIABLE _no_selenium
+                    OUTPUT_QUIET ERROR_QUIET)
+    if(NOT VYX_WEBDRIVER OR NOT _no_selenium EQUAL 0)
+        message(STATUS "${name} not registered (needs WebKitWebDriver and python3-selenium)")
+        return()
+    endif()
+    add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-xvfb.sh /usr/bin/python3 ${script} ${ARGN})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+    if(VYX_SANITIZE_ADDRESS)
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT
+            "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/scripts/lsan-display.supp:fast_unwind_on_malloc=0")
+    endif()
+endfunction()
