@@ -3,6 +3,7 @@
 #include "IntHtmView.h"
 #include "SFileIni.h"
 #include "SMapStringToString.h"
+#include "SStringList.h"
 #include "STimerEvent.h"
 #include "Zyntra.h"
 
@@ -67,6 +68,37 @@ public:
     // One device command of dexmodeSend: writes the line (CRs inside, no line feed), shows it,
     // waits for the answer and shows it. 1 when the answer line came in time.
     int dexmodeSendLine(const SString& line);
+
+    // ---- output log and command history --------------------------------------------------------
+    // "HH:MM:SS.mmm" of the local time in its own span, while the page's time stamp box
+    // (dexmode_timestamps) is ticked; "" otherwise.
+    SString outputTimeHtml();
+    // Keeps a block written to the output area for the output file: its HTML, and its line of the
+    // text form (mark, then the block's text without tags and entities, line breaks as "\xB0").
+    void outputLogAdd(const SString& html, const char* mark, const SString& textHtml);
+    // The output area as a file: plain text, one line per command, comment and answer, or (html)
+    // a page of its own with the blocks as they were shown. Lines end with CR LF.
+    SString outputFileText(bool html) const;
+    // vyx:dexmode:outputsave: asks for a file and writes the output area into it, as HTML when the
+    // name ends in ".htm" or ".html", as text otherwise. A failure is shown in dexmode_info.
+    void outputSave();
+    // The command history file beside the user configuration file: "<config name>.history".
+    SString historyFilePath();
+    // Reads the history file and hands the lines to the page (historySet).
+    void historyLoad();
+    // A line sent from the one-line input: kept as the newest entry unless it repeats the newest
+    // one, the oldest dropped beyond historyLimit, the file rewritten, and the page told
+    // (historyAdd). Empty lines are not kept.
+    void historyAdd(const SString& line);
+    // The status text of a file that could not be read or written: what failed, the file and the
+    // system's reason (the last line of the file error text), encoded for the page.
+    static SString fileFailure(const char* what, const SString& path, const SString& errorText);
+    // The blocks of the output area since it was last emptied, and their text lines.
+    SStringList outputLogHtml;
+    SStringList outputLogText;
+    // The command history, oldest first.
+    SStringList commandHistory;
+    static const int historyLimit = 200;
 
     // ---- programmer commands and SPI speed -------------------------------------------------------
     // Tries every value of the speed setting of kind ("Speed" or "Slow") against the target and
@@ -176,7 +208,6 @@ public:
     static const int sendLineTimeout = 1000;
 
 private:
-    void loadTwiStatusTexts();
     int portUsers;
     SFileIni ownUserConfig;
 };

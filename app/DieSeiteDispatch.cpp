@@ -119,6 +119,8 @@ int DieSeite::onBeforeNavigate2(IDispatch* /*browser*/, const SString& url, cons
                     scriptLoad();
                 else if (arg == "scriptsave")
                     scriptSave();
+                else if (arg == "outputsave")
+                    outputSave();
                 else if (arg.startsWith("send"))
                     ok = dexmodeSend(arg == "sendList");
             }

@@ -36,9 +36,9 @@ SString ownProgram() {
     return program;
 }
 
-// The status line text of a script file that could not be read or written: what failed, the
-// file and the system's reason (the last line of the file error text), encoded for the page.
-SString fileFailure(const char* what, const SString& path, const SString& errorText) {
+}  // namespace
+
+SString DieSeite::fileFailure(const char* what, const SString& path, const SString& errorText) {
     SString text(what);
     SString name;
     appendRaw(name, path);
@@ -50,8 +50,6 @@ SString fileFailure(const char* what, const SString& path, const SString& errorT
     if (!reason.isEmpty()) appendRaw(text.append("<br>"), reason.htmlEncode());
     return text;
 }
-
-}  // namespace
 
 SFileIni& DieSeite::getUserConfig() {
     if (userConfig != nullptr) return *userConfig;
@@ -68,9 +66,10 @@ void DieSeite::scriptLoad() {
     SFileIni& config = getUserConfig();
     const SString proposed = config.readString("directories", "dexmodeScriptLoad");
     SFileDialog dialog;
-    dialog.setTitle("\xB3\xB3"
-                    "dexmodeFileDlgTitelLoad\xB3\xB3"
-                    "Skript-Datei laden");
+    dialog.setTitle(
+        "\xB3\xB3"
+        "dexmodeFileDlgTitelLoad\xB3\xB3"
+        "Skript-Datei laden");
     dialog.setFilter(fileFilter);
     dialog.setFile(proposed);
     if (!dialog.showOpen()) return;
@@ -98,9 +97,10 @@ void DieSeite::scriptSave() {
     SFileIni& config = getUserConfig();
     const SString proposed = config.readString("directories", "dexmodeScriptSave");
     SFileDialog dialog;
-    dialog.setTitle("\xB3\xB3"
-                    "dexmodeFileDlgTitelSave\xB3\xB3"
-                    "Skript-Datei speichern");
+    dialog.setTitle(
+        "\xB3\xB3"
+        "dexmodeFileDlgTitelSave\xB3\xB3"
+        "Skript-Datei speichern");
     dialog.setFilter(fileFilter);
     dialog.setFile(proposed);
     dialog.setDefaultExtension("txt");

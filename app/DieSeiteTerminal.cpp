@@ -2,10 +2,9 @@
 // the output area with its command, comment and answer blocks.
 #include "DieSeite.h"
 
+#include "Dexmode.h"
+
 #include "SDebug.h"
-#include "SFile.h"
-#include "SRegExp.h"
-#include "SResources.h"
 #include "SStringList.h"
 
 namespace {
@@ -43,13 +42,17 @@ void DieSeite::outputWrite(const SString& html) {
 
 void DieSeite::outputClear() {
     sendJS("outputClear();");
+    outputLogHtml.clear();
+    outputLogText.clear();
 }
 
 void DieSeite::outputWriteCmd(const SString& html) {
-    SString block("<font class=dexmode_cmd>");
+    SString block(outputTimeHtml());
+    block.append("<font class=dexmode_cmd>");
     appendRaw(block, html);
     block.append("</font><br>");
     outputWrite(block);
+    outputLogAdd(block, "> ", html);
 }
 
 void DieSeite::outputWriteComment(const SString& text) {
@@ -60,13 +63,7 @@ void DieSeite::outputWriteComment(const SString& text) {
     appendRaw(block, withBreaks);
     block.append("</div>");
     outputWrite(block);
-}
-
-void DieSeite::loadTwiStatusTexts() {
-    twiStatusTexts.clear();
-    const SString path = globalResources().getFile("twiStatus.txt");
-    if (path.isEmpty()) return;
-    twiStatusTexts.parse(SFile::readTextFile(path), "\r\n", "=");
+    outputLogAdd(block, "# ", withBreaks);
 }
 
 void DieSeite::outputWriteAnswer(const SString& answerText) {
@@ -74,30 +71,26 @@ void DieSeite::outputWriteAnswer(const SString& answerText) {
     SString answer;
     appendRaw(answer, answerText);
     answer.replace("\r", "<br>");
+    const Dexmode::Answer parsed = Dexmode::readAnswer(answer);
     SString status;
-    SRegExp expression;
-    SStringList groups;
-    if (expression.findAll(answer, "\xA7(.*<br>|^)\\{([0-9A-F]{2})\\}(([ \\S]+ERROR)|(OK))$\xA7", groups) >
-        0) {
-        const SString code = groups[2];
-        SString braced("{");
-        appendRaw(braced, code);
-        braced.append("}");
-        answer.replace(braced, "");
-        if (twiStatusTexts.getCount() == 0) loadTwiStatusTexts();
+    if (!parsed.code.isEmpty()) {
+        if (twiStatusTexts.getCount() == 0) Dexmode::loadStatusTexts(twiStatusTexts);
         SString text;
-        twiStatusTexts.lookup(code, text);
+        twiStatusTexts.lookup(parsed.code, text);
         status = "<font class=dexmode_answerStatus>&nbsp;(status ";
-        appendRaw(status, code);
+        appendRaw(status, parsed.code);
         if (!text.isEmpty()) appendRaw(status.append("="), text);
         status.append(")</font>");
     }
-    SString block(answer.find("ERROR") >= 0 ? "<div class=dexmode_answerERROR>"
-                                            : "<div class=dexmode_answerOK>");
-    appendRaw(block, answer);
+    SString block(parsed.error ? "<div class=dexmode_answerERROR>" : "<div class=dexmode_answerOK>");
+    appendRaw(block, outputTimeHtml());
+    appendRaw(block, parsed.text);
     appendRaw(block, status);
     block.append("</div>");
     outputWrite(block);
+    SString shown;
+    appendRaw(appendRaw(shown, parsed.text), status);
+    outputLogAdd(block, "< ", shown);
 }
 
 void DieSeite::setDexmodeInfo(const SString& message, char kind) {
@@ -110,42 +103,17 @@ void DieSeite::setDexmodeInfo(const SString& message, char kind) {
 }
 
 int DieSeite::enshureDexmodeAndOpenPort(SString& message) {
-    int result = 1;
-    int opened = 0;
+    int result = 0;
     const SString port = getElementValue("port");
-    const char* const notOpened =
-        "\xB3\xB3"
-        "Error09\xB3\xB3"
-        "COM-Port konnte nicht ge\xF6"
-        "ffnet werden.";
     if (port == "nix") {
-        message = notOpened;
-        result = 0;
+        message = Dexmode::portNotOpenedText;
+        purge();
     } else {
-        opened = result = open(port);
-        // A port that opened but refused its line settings is open all the same.
-        if (!result) {
-            message = notOpened;
-            opened = isOpen() ? 1 : 0;
-        }
+        result = Dexmode::openPort(*this, port, message);
     }
-    if (result) {
-        const SString version = getVersion();
-        if (version.find("Zyntra") < 0) {
-            message =
-                "\xB3\xB3"
-                "Error05\xB3\xB3"
-                "Fehler: Es wurde kein Zyntra gefunden!";
-            result = 0;
-        } else {
-            result = sendCmd("m");
-        }
-    }
-    purge();
     SString line;
     line.format("DieSeite::enshureDexmodeAndOpenPort(..) return=%d", result);
     globalDebug().trace(line);
-    if (result == 0 && opened) close(0);
     return result;
 }
 
@@ -156,13 +124,10 @@ int DieSeite::sendDexmodeScript(const SString& script, SString& answers) {
     for (int i = 0; i < lines.getCount() && ok; ++i) {
         SString line;
         appendRaw(line, lines[i]);
-        line.trim();
-        if (line.isEmpty() || line.startsWith("#")) continue;
-        if (line.startsWith("!echo")) {
-            appendRaw(answers, line.mid(6));
-            continue;
-        }
-        if (line.startsWith("!")) continue;
+        const Dexmode::LineKind kind = Dexmode::lineKind(line);
+        if (kind == Dexmode::lineEcho) appendRaw(answers, line.mid(6));
+        // Scripts skip every other "!" line, "!cls" included.
+        if (kind != Dexmode::lineCommand || line.startsWith("!")) continue;
         traceWith("DieSeite::sendDexmodeScript(..) cmd=", line);
         SString bytes;
         appendRaw(bytes, line);
@@ -214,6 +179,7 @@ int DieSeite::dexmodeSend(bool wholeList) {
         } else {
             appendRaw(text, getElementValue("dexmode_cmdOne"));
             setElementValue("dexmode_cmdOne", "");
+            historyAdd(text);
         }
         text.replace("\xB0", "\r");
         SStringList lines;
@@ -221,17 +187,19 @@ int DieSeite::dexmodeSend(bool wholeList) {
         for (int i = 0; i < lines.getCount() && ok; ++i) {
             SString line;
             appendRaw(line, lines[i]);
-            line.trim();
-            if (line.isEmpty() || line.startsWith("#")) continue;
-            if (line.startsWith("!cls")) {
-                outputClear();
-                continue;
+            switch (Dexmode::lineKind(line)) {
+                case Dexmode::lineSkip:
+                    break;
+                case Dexmode::lineClear:
+                    outputClear();
+                    break;
+                case Dexmode::lineEcho:
+                    outputWriteComment(line.mid(6));
+                    break;
+                case Dexmode::lineCommand:
+                    ok = dexmodeSendLine(line);
+                    break;
             }
-            if (line.startsWith("!echo")) {
-                outputWriteComment(line.mid(6));
-                continue;
-            }
-            ok = dexmodeSendLine(line);
         }
         // A command that was not written or not answered stops the list; the status line says so.
         if (!ok)

@@ -274,6 +274,7 @@ void DieSeite::onPageComplete() {
     appendRaw(script, SIEControl::jsString(globalLanguage().languageCode));
     script.append(");");
     sendJS(script);
+    historyLoad();
     // The page may load again (reloads); the tick is started once per program run.
     if (!timerStarted) globalTimer().startTimer(this, 1000, 0, 0, 0);
     timerStarted = 1;

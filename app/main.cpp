@@ -8,9 +8,11 @@
 #include "SLanguage.h"
 #include "SResources.h"
 #include "STimer.h"
+#include "ScriptRunner.h"
 #include "WebKitEngine.h"
 #include "WindowSystem.h"
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -45,6 +47,21 @@ bool hasArgument(int argc, char* argv[], const char* name) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The script runner and the help need no display: they end before the window system starts.
+    if (hasArgument(argc, argv, "--help")) {
+        std::printf(
+            "usage: zyntra-terminal [--automation]\n"
+            "       zyntra-terminal --run SCRIPT --port COMn [--timeout-ms N] [--report text|json]\n\n"
+            "  --automation\n"
+            "        lets WebKitWebDriver drive the page (end-to-end tests)\n"
+            "%s"
+            "  --help\n"
+            "        shows this text\n",
+            ScriptRunner::usage());
+        return 0;
+    }
+    if (ScriptRunner::wanted(argc, argv)) return ScriptRunner::main(argc, argv);
+
     // --automation: the page may be driven by WebKitWebDriver (the end-to-end tests).
     webkitEnableAutomation(hasArgument(argc, argv, "--automation"));
     webkitSetCloseHandler([] { mainWnd.close(); });

@@ -173,12 +173,29 @@ function ztGlobalKey(event) {
 
 // ---- Dexmode terminal ----------------------------------------------------------------------
 
-function ztSendOne() {
-    var line = document.getElementById("dexmode_cmdOne");
-    var text = line.value;
-    if (text !== "" && zt.history[zt.history.length - 1] !== text) zt.history.push(text);
+// The command history of the one-line input, oldest first. The program keeps it across runs: it
+// hands the saved lines to historySet when the page has loaded and each line sent to historyAdd.
+// Up walks back from the newest line, Down forward again and past the newest to an empty line.
+function ztHistoryPush(text) {
+    if (text === "" || zt.history[zt.history.length - 1] === text) return;
+    zt.history.push(text);
+    if (zt.history.length > 200) zt.history.splice(0, zt.history.length - 200);
+}
+
+function historySet(lines) {
+    zt.history = [];
+    var all = String(lines || "").split("\n");
+    for (var i = 0; i < all.length; i++) ztHistoryPush(all[i]);
     zt.historyPos = zt.history.length;
-    // The program reads the line from the input and empties it.
+}
+
+function historyAdd(line) {
+    ztHistoryPush(String(line));
+    zt.historyPos = zt.history.length;
+}
+
+function ztSendOne() {
+    // The program reads the line from the input, empties it and hands it back to historyAdd.
     ztGo("vyx:dexmode:send");
 }
 

@@ -14,7 +14,9 @@
 #include "DieSeite.h"
 #include "MemoryPage.h"
 #include "SFile.h"
+#include "SFileIni.h"
 #include "SResources.h"
+#include "TempDir.h"
 #include "TraceMonitor.h"
 #include "testing/ScriptedDialogs.h"
 
@@ -51,6 +53,9 @@ protected:
         resources.directoryMode = 1;
         resources.resourceDirectories.clear();
         resources.resourceDirectories.add(resourceFolder().c_str());
+        // The page's configuration and command history stay in a folder of the test's own.
+        ASSERT_TRUE(fixtureConfig.open(configDir.file("fixture.cfg").c_str(), true));
+        seite.userConfig = &fixtureConfig;
         ASSERT_EQ(seite.create(nullptr), 1);
         seite.expandPage = nullptr;  // the test page has no template directives
         const SString path = resources.getFile(pageName());
@@ -162,6 +167,8 @@ protected:
         return out;
     }
 
+    TempDir configDir;
+    SFileIni fixtureConfig;
     MemoryPage page;  // before the page object, which uses it
     ScriptedDialogs dialogs;
     DieSeite seite;

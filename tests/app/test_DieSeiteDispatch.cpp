@@ -48,6 +48,7 @@ TEST_F(DieSeiteDispatch, UrlsAreTakenApartAndRunTheirCommand) {
         {"vyx:dexmode:Send", true, {}, {}},
         {"vyx:dexmode:output_clear", true, {}, {"outputClear();"}},
         {"vyx:dexmode:output_clear:x", true, {}, {}},
+        {"vyx:dexmode:outputsave", true, {}, {}},  // the save dialog, cancelled
         {"vyx:dexmode", true, {}, {}},
     };
     for (const Case& c : cases) {
@@ -57,9 +58,12 @@ TEST_F(DieSeiteDispatch, UrlsAreTakenApartAndRunTheirCommand) {
         EXPECT_EQ(navigate(c.url), c.cancelled);
         EXPECT_EQ(received(), c.device);
         std::vector<std::string> scripts = takeScripts();
-        if (c.device.size() > 2)
-            EXPECT_EQ(scripts.size(), 2u);  // the command and its answer
-        else
+        if (c.device.size() > 2) {
+            size_t shown = 0;  // the command and its answer; the history may hear of the line too
+            for (const std::string& script : scripts)
+                shown += script.compare(0, 7, "output(") == 0 ? 1 : 0;
+            EXPECT_EQ(shown, 2u);
+        } else
             EXPECT_EQ(scripts, c.scripts);
         EXPECT_FALSE(seite.isOpen());
         std::vector<std::string> lines = traceLines();

@@ -225,7 +225,8 @@ TEST_F(DieSeiteVexo, TickStartsOnceAndWithoutDeviceEndsWithTheSendError) {
     for (int i = 0; i < globalTimer().getList().getCount(); ++i)
         timers += globalTimer().getList().getEntryAt(i).client == &seite ? 1 : 0;
     EXPECT_EQ(timers, 1);
-    EXPECT_EQ(takeScripts(), (std::vector<std::string>{"outputClear();", "setLang('de');"}));
+    EXPECT_EQ(takeScripts(),
+              (std::vector<std::string>{"outputClear();", "setLang('de');", "historySet('');"}));
 
     pollBoth();
     showVexoTab(true);

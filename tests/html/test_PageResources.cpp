@@ -32,6 +32,7 @@ const std::vector<std::string> kProgramIds = {"port",
                                               "dexmode_info",
                                               "dexmode_cmdList",
                                               "dexmode_cmdOne",
+                                              "dexmode_timestamps",
                                               "spiSpeedAusgabeSpeed",
                                               "spiSpeedAusgabeSlow",
                                               "pageVexo",
@@ -58,6 +59,7 @@ const std::vector<std::string> kProgramKeys = {
     "Ende", "Error01", "Error02", "Error03", "Error04", "Error05", "Error06", "Error07", "Error08", "Error09",
     "busy", "spiSetTo", "spiGesetztAuf", "qelPortChoice", "qelNotFoundOnPort", "qelFirmwareOld",
     "dexmodeFileDlgFilter", "dexmodeFileDlgTitelLoad", "dexmodeFileDlgTitelSave", "frage", "msgSprachwechsel",
+    "dexmodeOutputDlgFilter", "dexmodeOutputDlgTitel", "dexmodeOutputSaveError",
     // used by the page script outside any element
     "pgSpiBausteinUnbekannt"};
 
@@ -104,7 +106,7 @@ TEST_P(PageResourcesTest, ExpandedPageOffersEveryElementTheProgramUses) {
     EXPECT_NE(page.text.find("<html lang=\"" + GetParam() + "\">"), std::string::npos);
     // The styles and the script came in; the program calls these functions by name.
     for (const char* needle :
-         {"function output(", "function outputClear(", "function setLang(", "function tabSelect(",
+         {"function output(", "function outputClear(", "function setLang(", "function tabSelect(", "function historySet(", "function historyAdd(",
           ".msgError", ".msgOK", ".msgOk", ".dexmode_cmd", ".dexmode_comment", ".dexmode_answerOK",
           ".dexmode_answerERROR", ".dexmode_answerStatus", ".spiSpeedOk", ".spiSpeedError"})
         EXPECT_NE(page.text.find(needle), std::string::npos) << needle;
