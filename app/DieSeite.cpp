@@ -24,6 +24,11 @@ SString DieSeite::errorHtml(const SString& text) {
     return html;
 }
 
+void DieSeite::traceWith(const char* head, const SString& data) {
+    SString line(head);
+    globalDebug().trace(line.append(data));
+}
+
 SString DieSeite::successHtml(const SString& text) {
     SString html("<font class='msgOK'><b>");
     html.append(text, text.getLength());

@@ -169,6 +169,8 @@ public:
     // Status wrappers of the page's style sheet.
     static SString errorHtml(const SString& text);    // "<font class='msgError'>" text "</font>"
     static SString successHtml(const SString& text);  // "<font class='msgOK'><b>" text "</font>"
+    // A trace line: head followed by the bytes of data.
+    static void traceWith(const char* head, const SString& data);
 
     // ---- the port is held by one device command at a time ----------------------------------------
     // Held for the time a page command or a tick talks to the device. Commands that would touch

@@ -10,9 +10,6 @@
 namespace {
 
 // Copies the bytes as they are: URL and page texts are data, never looked up as localisable texts.
-SString& appendRaw(SString& to, const SString& text) {
-    return to.append(text, text.getLength());
-}
 
 }  // namespace
 
@@ -21,7 +18,7 @@ bool DieSeite::eepromHexText(const SString& dataText, SString& hex) {
     SString rejected;
     if (!numbers.parse(dataText, true, &rejected)) {
         SString text("Syntaxfehler in den Daten bei:\n");
-        appendRaw(text, rejected);
+        text.append(rejected);
         dialogs().messageBox(text, "Info", MB_ICONINFORMATION);
         return false;
     }
@@ -32,7 +29,7 @@ bool DieSeite::eepromHexText(const SString& dataText, SString& hex) {
             continue;
         }
         SString text("Ung\xFCltge Zahl in den Daten (0-255):\n");
-        appendRaw(text, SString::fromInt(value, true, 10));
+        text.append(SString::fromInt(value, true, 10));
         dialogs().messageBox(text, "Info", MB_ICONINFORMATION);
     }
     return true;
@@ -41,17 +38,17 @@ bool DieSeite::eepromHexText(const SString& dataText, SString& hex) {
 int DieSeite::onBeforeNavigate2(IDispatch* /*browser*/, const SString& url, const SString& /*targetFrame*/,
                                 VARIANT* /*postData*/, const SString& /*headers*/) {
     SString line("DieSeite::onBeforeNavigate2(..) url:");
-    globalDebug().trace(appendRaw(line, url));
+    globalDebug().trace(line.append(url));
     int ok = 1;
     int cancel = 0;
 
     if (url.startsWith("vyx:")) {
         line = "DieSeite::onBeforeNavigate2(..): ";
-        globalDebug().trace(appendRaw(line, url));
+        globalDebug().trace(line.append(url));
         cancel = 1;
         const SString port = getElementValue("port");
         SString arg;
-        appendRaw(arg, url);
+        arg.append(url);
         arg.splitOff(":");
         const SString cmd = arg.splitOff(":");
 
@@ -61,7 +58,7 @@ int DieSeite::onBeforeNavigate2(IDispatch* /*browser*/, const SString& url, cons
             statusId = "zyntra_info";
         else if (cmd == "spispeedtest" || cmd == "spispeedset") {
             SString kind;
-            appendRaw(kind, arg);
+            kind.append(arg);
             statusId = SString("spiSpeedAusgabe") + kind.splitOff(":");
         } else if (cmd.startsWith("vexo_"))
             statusId = "vexo_info";
@@ -128,7 +125,7 @@ int DieSeite::onBeforeNavigate2(IDispatch* /*browser*/, const SString& url, cons
     }
 
     line = " DieSeite::onBeforeNavigate2(..)(";
-    appendRaw(line, url);
+    line.append(url);
     line.appendFormat(") ENDE: ok=%d, cancel=%d", ok, cancel);
     globalDebug().trace(line);
     return cancel;

@@ -14,15 +14,11 @@
 
 namespace {
 
-SString& appendRaw(SString& to, const SString& text) {
-    return to.append(text, text.getLength());
-}
-
 // The text of an output block: the return mark and line breaks as "\xB0", tags dropped, entities
 // turned back into their characters ("&nbsp;" into a blank).
 SString blockText(const SString& html) {
     SString source;
-    appendRaw(source, html);
+    source.append(html);
     source.replace("<font style=\"font-family:Symbol;\">\xBF&nbsp;</font>", "\xB0");
     source.replace("<br>", "\xB0");
     SString text;
@@ -81,11 +77,11 @@ void DieSeite::outputLogAdd(const SString& html, const char* mark, const SString
     // The time stamp stands in front of the block, so it leads the text line too.
     const int time = html.find("<span class=dexmode_time>");
     if (time >= 0) {
-        appendRaw(line, blockText(html.mid(time, html.find("</span>", time) - time)));
+        line.append(blockText(html.mid(time, html.find("</span>", time) - time)));
         line.append(" ");
     }
     line.append(mark);
-    appendRaw(line, blockText(textHtml));
+    line.append(blockText(textHtml));
     outputLogText.add(line);
 }
 
@@ -93,7 +89,7 @@ SString DieSeite::outputFileText(bool html) const {
     SString file;
     if (!html) {
         for (int i = 0; i < outputLogText.getCount(); ++i)
-            appendRaw(file, outputLogText[i]).append("\r\n");
+            file.append(outputLogText[i]).append("\r\n");
         return file;
     }
     file.append(
@@ -113,7 +109,7 @@ SString DieSeite::outputFileText(bool html) const {
         "</style></head>\r\n"
         "<body>\r\n");
     for (int i = 0; i < outputLogHtml.getCount(); ++i)
-        appendRaw(file, outputLogHtml[i]).append("\r\n");
+        file.append(outputLogHtml[i]).append("\r\n");
     file.append("</body></html>\r\n");
     return file;
 }
@@ -148,7 +144,7 @@ void DieSeite::outputSave() {
 
 SString DieSeite::historyFilePath() {
     SString path;
-    appendRaw(path, getUserConfig().getFileName());
+    path.append(getUserConfig().getFileName());
     if (path.isEmpty()) return path;
     if (endsWithIgnoreCase(path, ".cfg")) path = path.left(path.getLength() - 4);
     return path.append(".history");
@@ -164,7 +160,7 @@ void DieSeite::historyLoad() {
     lines.split(content, "\n");
     for (int i = 0; i < lines.getCount(); ++i) {
         SString line;
-        appendRaw(line, lines[i]);
+        line.append(lines[i]);
         if (line.endsWith("\r")) line = line.left(line.getLength() - 1);
         if (line.isEmpty()) continue;
         if (commandHistory.getCount() > 0 && commandHistory[commandHistory.getCount() - 1] == line) continue;
@@ -175,17 +171,17 @@ void DieSeite::historyLoad() {
     SString joined;
     for (int i = 0; i < commandHistory.getCount(); ++i) {
         if (i > 0) joined.append("\n");
-        appendRaw(joined, commandHistory[i]);
+        joined.append(commandHistory[i]);
     }
     SString script("historySet(");
-    appendRaw(script, SIEControl::jsString(joined));
+    script.append(SIEControl::jsString(joined));
     sendJS(script.append(");"));
 }
 
 void DieSeite::historyAdd(const SString& line) {
     // Line breaks would split the entry in the file; the one-line input cannot hold them anyway.
     SString entry;
-    appendRaw(entry, line);
+    entry.append(line);
     entry.replace("\r", "");
     entry.replace("\n", "");
     if (entry.trim().isEmpty()) return;
@@ -195,16 +191,16 @@ void DieSeite::historyAdd(const SString& line) {
         commandHistory.removeAt(0);
     SString file;
     for (int i = 0; i < commandHistory.getCount(); ++i)
-        appendRaw(file, commandHistory[i]).append("\r\n");
+        file.append(commandHistory[i]).append("\r\n");
     const SString path = historyFilePath();
     // The history is a convenience: a file that cannot be written costs the next run its lines,
     // which the trace says; the user's command goes on.
     if (!path.isEmpty() && !fsReplaceFile(path, file.getChars(), file.getLength())) {
         SString trace("DieSeite::historyAdd(..) ");
-        appendRaw(appendRaw(trace, path).append(" "), SSystem::getErrorText(fsLastError()));
+        trace.append(path).append(" ").append(SSystem::getErrorText(fsLastError()));
         globalDebug().trace(trace);
     }
     SString script("historyAdd(");
-    appendRaw(script, SIEControl::jsString(entry));
+    script.append(SIEControl::jsString(entry));
     sendJS(script.append(");"));
 }

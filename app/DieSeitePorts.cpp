@@ -13,16 +13,6 @@
 
 namespace {
 
-// Device answers and page texts are copied as they are, never looked up as localisable texts.
-SString& appendRaw(SString& to, const SString& text) {
-    return to.append(text, text.getLength());
-}
-
-void traceWith(const char* head, const SString& data) {
-    SString line(head);
-    globalDebug().trace(appendRaw(line, data));
-}
-
 const char* const infoId = "zyntra_info";
 
 // Said instead of the plain "could not open" when the device is there but this user may not open
@@ -33,9 +23,9 @@ SString noPermissionText(const SString& portName) {
         "Keine Berechtigung f\xFCr den Port: Ihr Benutzer geh\xF6rt nicht zur Gruppe, der das Ger\xE4t "
         "geh\xF6rt (meist dialout). Nehmen Sie ihn in diese Gruppe auf und melden Sie sich neu an.");
     text.append(" (");
-    appendRaw(text, portName);
+    text.append(portName);
     text.append(": ");
-    appendRaw(text, SComPortMap::resolve(portName));
+    text.append(SComPortMap::resolve(portName));
     return text.append(")");
 }
 
@@ -45,7 +35,7 @@ int DieSeite::testPort(const SString& portNameText, int showMessages) {
     // The busy pointer for the whole test; the search's tests nest inside one another's count.
     SWaitCursor waitCursor;
     SString name;
-    appendRaw(name, portNameText);
+    name.append(portNameText);
     traceWith("DieSeite::testPort(..) suche an Port ", name);
     int result = 0;
     if (!name.startsWith("COM")) {
@@ -54,11 +44,11 @@ int DieSeite::testPort(const SString& portNameText, int showMessages) {
                                              "Bitte erst Port ausw\xE4hlen."));
     } else {
         const int ok = open(name);
-        const bool denied = !ok && !isOpen() && serialErrorIsAccessDenied() &&
-                            !SComPortMap::resolve(name).isEmpty();
+        const bool denied =
+            !ok && !isOpen() && serialErrorIsAccessDenied() && !SComPortMap::resolve(name).isEmpty();
         traceWith("DieSeite::testPort(..) 0 ", settings.port);
         if (!ok) {
-            if (denied && portDenied.isEmpty()) appendRaw(portDenied, name);
+            if (denied && portDenied.isEmpty()) portDenied.append(name);
             if (showMessages)
                 setElementHtml(infoId, errorHtml(denied ? noPermissionText(name)
                                                         : SString("\xB3\xB3"
@@ -77,9 +67,9 @@ int DieSeite::testPort(const SString& portNameText, int showMessages) {
             } else {
                 traceWith("DieSeite::testPort(..) 1 ", name);
                 SString shown;
-                appendRaw(shown, version).htmlEncode();
+                shown.append(version).htmlEncode();
                 SString html("<font class='msgOK''><b>");
-                appendRaw(html, shown).append("</font>");
+                html.append(shown).append("</font>");
                 setElementHtml(infoId, html);
                 result = 1;
                 traceWith("DieSeite::testPort(..) 2 ", name);
@@ -112,7 +102,7 @@ void DieSeite::portSearch() {
             "\xB3\xB3"
             "Error05\xB3\xB3"
             "Es wurde kein Zyntra gefunden.");
-        if (!portDenied.isEmpty()) appendRaw(text.append(" "), noPermissionText(portDenied));
+        if (!portDenied.isEmpty()) text.append(" ").append(noPermissionText(portDenied));
         setElementHtml(infoId, errorHtml(text));
     }
     purge();
@@ -125,8 +115,8 @@ int DieSeite::checkFirmware(const SString& portName, const SString& version) {
     SStringList groups;
     if (expression.findAll(version, "/.*V(\\d+)\\.(\\d+)/", groups) <= 0 || groups.getCount() < 3) return 1;
     SString line("DieSeite::testPort(..) gefunden an Port ");
-    appendRaw(line, portName).append(" Version ");
-    appendRaw(appendRaw(line, groups[1]), groups[2]);
+    line.append(portName).append(" Version ");
+    line.append(groups[1]).append(groups[2]);
     globalDebug().trace(line);
     const int major = groups[1].toInt();
     const int minor = groups[2].toInt();

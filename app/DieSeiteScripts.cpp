@@ -25,14 +25,10 @@ const char* const fileFilter =
     "dexmodeFileDlgFilter\xB3\xB3"
     "Skripte (*.txt)|*.txt|alle Dateien|*.*";
 
-SString& appendRaw(SString& to, const SString& text) {
-    return to.append(text, text.getLength());
-}
-
 // The file the running program was started from: the new instance of a restart starts from it.
 SString ownProgram() {
     SString program = SResources::getOwnProgramPath();
-    if (program.isEmpty()) appendRaw(program, globalResources().programPath);
+    if (program.isEmpty()) program.append(globalResources().programPath);
     return program;
 }
 
@@ -41,13 +37,13 @@ SString ownProgram() {
 SString DieSeite::fileFailure(const char* what, const SString& path, const SString& errorText) {
     SString text(what);
     SString name;
-    appendRaw(name, path);
+    name.append(path);
     text.append(" ");
-    appendRaw(text, name.htmlEncode());
+    text.append(name.htmlEncode());
     const int lineEnd = errorText.findReverse("\n");
     SString reason = errorText.mid(lineEnd + 1);
     reason.trim();
-    if (!reason.isEmpty()) appendRaw(text.append("<br>"), reason.htmlEncode());
+    if (!reason.isEmpty()) text.append("<br>").append(reason.htmlEncode());
     return text;
 }
 
@@ -55,7 +51,7 @@ SFileIni& DieSeite::getUserConfig() {
     if (userConfig != nullptr) return *userConfig;
     if (!ownUserConfig.isOpen()) {
         SString program;
-        appendRaw(program, globalResources().programPath);
+        program.append(globalResources().programPath);
         if (program.isEmpty()) program = ownProgram();
         SApplicationConfig::openUserConfigFile(ownUserConfig, program);
     }
@@ -93,7 +89,7 @@ void DieSeite::scriptLoad() {
 
 void DieSeite::scriptSave() {
     SString content;
-    appendRaw(content, getElementText("dexmode_cmdList"));
+    content.append(getElementText("dexmode_cmdList"));
     SFileIni& config = getUserConfig();
     const SString proposed = config.readString("directories", "dexmodeScriptSave");
     SFileDialog dialog;
@@ -119,7 +115,7 @@ void DieSeite::scriptSave() {
 
 void DieSeite::setLanguage(const SString& code) {
     SString line("DieSeite::setLanguage(..) code=");
-    globalDebug().trace(appendRaw(line, code));
+    globalDebug().trace(line.append(code));
     if (code == globalLanguage().languageCode) return;
     const int answer = dialogs().messageBox(
         "\xB3\xB3"
@@ -145,14 +141,14 @@ void DieSeite::setLanguage(const SString& code) {
             "msgSprachwechselFehler\xB3\xB3"
             "Die Spracheinstellung konnte nicht gespeichert werden:");
         text.append("\r\n");
-        appendRaw(text, config.getErrorText());
+        text.append(config.getErrorText());
         globalError().showError(text);
         return;
     }
 
     const SString program = ownProgram();
     line = "DieSeite::setLanguage(..) Neustart: ";
-    globalDebug().trace(appendRaw(line, program));
+    globalDebug().trace(line.append(program));
     // A failed start shows its own box; the window closes all the same.
     SSystem::startProgram(program, std::vector<SString>());
     if (closeMainWindow) closeMainWindow();

@@ -9,16 +9,6 @@
 
 namespace {
 
-// Device answers and page texts are copied as they are, never looked up as localisable texts.
-SString& appendRaw(SString& to, const SString& text) {
-    return to.append(text, text.getLength());
-}
-
-void traceWith(const char* head, const SString& data) {
-    SString line(head);
-    globalDebug().trace(appendRaw(line, data));
-}
-
 const char* const errorSend =
     "\xB3\xB3"
     "Error01\xB3\xB3"
@@ -39,13 +29,13 @@ const char* const errorSetBack =
 // The wrappers of the SPI output elements (the bold tag stays open, as the style sheet expects).
 SString spiError(const SString& text) {
     SString html("<font class='msgError'><b>");
-    appendRaw(html, text);
+    html.append(text);
     return html.append("</font>");
 }
 
 SString spiSuccess(const SString& text) {
     SString html("<font class='msgOK'><b>");
-    appendRaw(html, text);
+    html.append(text);
     return html.append("</font>");
 }
 
@@ -65,13 +55,13 @@ struct SpiKind {
         readSignature.append(
             "\rrst 01\rsend AC530000\rsend 30000200\rsend 30000100\rsend 30000000\rrst 00\rend");
         outputId = "spiSpeedAusgabe";
-        appendRaw(outputId, kind);
+        outputId.append(kind);
         partId = "spiPart";
-        appendRaw(partId, kind);
+        partId.append(kind);
     }
     SString withValue(int value) const {
         SString command;
-        appendRaw(command, setting);
+        command.append(setting);
         return command.appendFormat(" %02X", value);
     }
 
@@ -107,9 +97,9 @@ SString DieSeite::spiSignature(const SString& answers) {
     if (expression.findAll(answers, "/(?:[0-9a-f]{6})([0-9a-f]{2})!/i", found) > 0)
         traceWith("DieSeite::spiSpeedTest(..)", found.join(","));
     if (found.getCount() > 7) {
-        appendRaw(pid, found[7]);
-        appendRaw(pid, found[5]);
-        appendRaw(pid, found[3]);
+        pid.append(found[7]);
+        pid.append(found[5]);
+        pid.append(found[3]);
     }
     return pid;
 }
@@ -121,13 +111,13 @@ SString DieSeite::spiPartText(const SString& signature, bool working) {
         for (const auto& part : knownParts) {
             if (signature == part.signature) {
                 text.append(part.name);
-                return appendRaw(text.append(" ("), signature).append(")");
+                return text.append(" (").append(signature).append(")");
             }
         }
         text =
             "\xB3\xB3spiPartUnknown\xB3\xB3"
             "unbekannter AVR-Controller";
-        return appendRaw(text.append(" ("), signature).append(")");
+        return text.append(" (").append(signature).append(")");
     }
     if (signature == "000000")
         return SString(
@@ -141,13 +131,13 @@ SString DieSeite::spiPartText(const SString& signature, bool working) {
     text =
         "\xB3\xB3spiPartNone\xB3\xB3"
         "keiner, keine g\xFCltige Signatur";
-    if (!signature.isEmpty()) appendRaw(text.append(" ("), signature).append(")");
+    if (!signature.isEmpty()) text.append(" (").append(signature).append(")");
     return text;
 }
 
 void DieSeite::spiSpeedTest(const SString& kindText) {
     SString kind;
-    appendRaw(kind, kindText);
+    kind.append(kindText);
     const SpiKind spi(kind);
     setElementHtml(spi.outputId, "");
     setElementHtml(spi.partId, "");
@@ -172,7 +162,7 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
                 traceWith("DieSeite::spiSpeedTest(..)", found.join(","));
                 if (found.getCount() > 1) {
                     SString hex("0x");
-                    old = appendRaw(hex, found[1]).toInt();
+                    old = hex.append(found[1]).toInt();
                 } else {
                     ok = 0;
                 }
@@ -215,7 +205,7 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
                 globalDebug().trace(line);
                 if (!working) {
                     partSignature = "";
-                    appendRaw(partSignature, pid);
+                    partSignature.append(pid);
                     working = valid;
                 }
                 const SString value = SString::fromInt(v);
@@ -226,9 +216,9 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
                     "\xB3\xB3spiSetTo\xB3\xB3"
                     "Diese SPI-Speed festlegen.");
                 html.append(".'>&nbsp;<a href='vyx:spispeedset:");
-                appendRaw(html, kind).append(":");
-                appendRaw(html, value).append("'>");
-                appendRaw(html, value).append("</a>&nbsp;</font> ");
+                html.append(kind).append(":");
+                html.append(value).append("'>");
+                html.append(value).append("</a>&nbsp;</font> ");
                 setElementHtml(spi.outputId, shown = html);
             }
         }
@@ -245,7 +235,7 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
             // found at the start back, and say so when that fails too.
             SString back;
             if (!sendDexmodeScript(spi.withValue(old), back) || back.find("?") >= 0)
-                setElementHtml(spi.outputId, appendRaw(shown.append("<br>"), spiError(errorSetBack)));
+                setElementHtml(spi.outputId, shown.append("<br>").append(spiError(errorSetBack)));
         }
     }
     purge();
@@ -254,7 +244,7 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
 
 void DieSeite::spiSpeedSet(const SString& kindText, int value) {
     SString kind;
-    appendRaw(kind, kindText);
+    kind.append(kindText);
     const SpiKind spi(kind);
     setElementHtml(spi.outputId, "");
     SString message;
@@ -274,7 +264,7 @@ void DieSeite::spiSpeedSet(const SString& kindText, int value) {
             html.append(
                 "\xB3\xB3spiGesetztAuf\xB3\xB3"
                 "SPI-Geschwindigkeit eingestellt auf: ");
-            appendRaw(html, SString::fromInt(value)).append("</font>");
+            html.append(SString::fromInt(value)).append("</font>");
             setElementHtml(spi.outputId, html);
         }
     }

@@ -7,29 +7,15 @@
 #include "SDebug.h"
 #include "SStringList.h"
 
-namespace {
-
-// Device answers and page texts are copied as they are, never looked up as localisable texts.
-SString& appendRaw(SString& to, const SString& text) {
-    return to.append(text, text.getLength());
-}
-
-void traceWith(const char* head, const SString& data) {
-    SString line(head);
-    globalDebug().trace(appendRaw(line, data));
-}
-
-}  // namespace
-
 void DieSeite::outputWrite(const SString& html) {
     SString text;
-    appendRaw(text, html);
+    text.append(html);
     text.replace("\n", "");
     text.replace("\r", "");
     text.replace("'", "\xB4");
     // jsString escapes what is left (backslashes, quotes, "<"), so no text can end the string.
     SString script("output(");
-    appendRaw(script, SIEControl::jsString(text));
+    script.append(SIEControl::jsString(text));
     script.append(");");
     SHtmlWindow2 win;
     IHTMLWindow2* found = nullptr;
@@ -37,7 +23,7 @@ void DieSeite::outputWrite(const SString& html) {
     win.take(found);
     SVariant result;
     if (!win.execScript(script, "javascript", result))
-        traceWith("FEHLER: DieSeite::outputWrite(..) win.execScript('", appendRaw(script, "')"));
+        traceWith("FEHLER: DieSeite::outputWrite(..) win.execScript('", script.append("')"));
 }
 
 void DieSeite::outputClear() {
@@ -49,7 +35,7 @@ void DieSeite::outputClear() {
 void DieSeite::outputWriteCmd(const SString& html) {
     SString block(outputTimeHtml());
     block.append("<font class=dexmode_cmd>");
-    appendRaw(block, html);
+    block.append(html);
     block.append("</font><br>");
     outputWrite(block);
     outputLogAdd(block, "> ", html);
@@ -58,9 +44,9 @@ void DieSeite::outputWriteCmd(const SString& html) {
 void DieSeite::outputWriteComment(const SString& text) {
     SString block("<div class=dexmode_comment>");
     SString withBreaks;
-    appendRaw(withBreaks, text);
+    withBreaks.append(text);
     withBreaks.replace("\r", "<br>");
-    appendRaw(block, withBreaks);
+    block.append(withBreaks);
     block.append("</div>");
     outputWrite(block);
     outputLogAdd(block, "# ", withBreaks);
@@ -69,7 +55,7 @@ void DieSeite::outputWriteComment(const SString& text) {
 void DieSeite::outputWriteAnswer(const SString& answerText) {
     traceWith("DieSeite::outputWriteAnswer(..) ", answerText);
     SString answer;
-    appendRaw(answer, answerText);
+    answer.append(answerText);
     answer.replace("\r", "<br>");
     const Dexmode::Answer parsed = Dexmode::readAnswer(answer);
     SString status;
@@ -78,18 +64,18 @@ void DieSeite::outputWriteAnswer(const SString& answerText) {
         SString text;
         twiStatusTexts.lookup(parsed.code, text);
         status = "<font class=dexmode_answerStatus>&nbsp;(status ";
-        appendRaw(status, parsed.code);
-        if (!text.isEmpty()) appendRaw(status.append("="), text);
+        status.append(parsed.code);
+        if (!text.isEmpty()) status.append("=").append(text);
         status.append(")</font>");
     }
     SString block(parsed.error ? "<div class=dexmode_answerERROR>" : "<div class=dexmode_answerOK>");
-    appendRaw(block, outputTimeHtml());
-    appendRaw(block, parsed.text);
-    appendRaw(block, status);
+    block.append(outputTimeHtml());
+    block.append(parsed.text);
+    block.append(status);
     block.append("</div>");
     outputWrite(block);
     SString shown;
-    appendRaw(appendRaw(shown, parsed.text), status);
+    shown.append(parsed.text).append(status);
     outputLogAdd(block, "< ", shown);
 }
 
@@ -123,19 +109,19 @@ int DieSeite::sendDexmodeScript(const SString& script, SString& answers) {
     lines.split(script, "\n");
     for (int i = 0; i < lines.getCount() && ok; ++i) {
         SString line;
-        appendRaw(line, lines[i]);
+        line.append(lines[i]);
         const Dexmode::LineKind kind = Dexmode::lineKind(line);
-        if (kind == Dexmode::lineEcho) appendRaw(answers, line.mid(6));
+        if (kind == Dexmode::lineEcho) answers.append(line.mid(6));
         // Scripts skip every other "!" line, "!cls" included.
         if (kind != Dexmode::lineCommand || line.startsWith("!")) continue;
         traceWith("DieSeite::sendDexmodeScript(..) cmd=", line);
         SString bytes;
-        appendRaw(bytes, line);
+        bytes.append(line);
         ok = write(bytes.append("\n"));
         SString answer;
         if (ok) ok = readUntil(answer, scriptLineTimeout, "\n");
         traceWith("DieSeite::sendDexmodeScript(..) output=", answer);
-        appendRaw(answers, answer.trim());
+        answers.append(answer.trim());
     }
     if (!ok) {
         globalDebug().trace("#### FEHLER in DieSeite::sendDexmodeScript(..)");
@@ -146,9 +132,9 @@ int DieSeite::sendDexmodeScript(const SString& script, SString& answers) {
 
 int DieSeite::dexmodeSendLine(const SString& commandLine) {
     SString line;
-    appendRaw(line, commandLine);
+    line.append(commandLine);
     SString bytes;
-    appendRaw(bytes, line);
+    bytes.append(line);
     int ok = write(bytes.append("\n"));
     line.htmlEncode();
     line.replace("\r", "<font style=\"font-family:Symbol;\">\xBF&nbsp;</font>");
@@ -175,9 +161,9 @@ int DieSeite::dexmodeSend(bool wholeList) {
     if (ok) {
         SString text;
         if (wholeList) {
-            appendRaw(text, getElementText("dexmode_cmdList"));
+            text.append(getElementText("dexmode_cmdList"));
         } else {
-            appendRaw(text, getElementValue("dexmode_cmdOne"));
+            text.append(getElementValue("dexmode_cmdOne"));
             setElementValue("dexmode_cmdOne", "");
             historyAdd(text);
         }
@@ -186,7 +172,7 @@ int DieSeite::dexmodeSend(bool wholeList) {
         lines.split(text, "\n");
         for (int i = 0; i < lines.getCount() && ok; ++i) {
             SString line;
-            appendRaw(line, lines[i]);
+            line.append(lines[i]);
             switch (Dexmode::lineKind(line)) {
                 case Dexmode::lineSkip:
                     break;

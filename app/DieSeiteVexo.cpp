@@ -35,15 +35,12 @@ const char* const celsius = " \xB0\x43";
 const char* const tempPlaceholder = "--,-";
 
 // Page texts and device answers are copied as they are, never looked up as localisable texts.
-SString& appendRaw(SString& to, const SString& text) {
-    return to.append(text, text.getLength());
-}
 
 // The script of the element id with every degree sign turned into the device's carriage return.
 // Placeholders are filled afterwards, so a degree sign inside a filled-in value stays as it is.
 SString scriptOf(DieSeite& page, const char* id) {
     SString script;
-    appendRaw(script, page.getElementText(id));
+    script.append(page.getElementText(id));
     script.replace("\xB0", "\r");
     return script;
 }
@@ -115,7 +112,7 @@ void DieSeite::vexoSetTemp() {
     const int ok = connectVexo(*this);
     if (!ok) return;
     SString script;
-    appendRaw(script, getElementText("vexoTempScriptHyst"));
+    script.append(getElementText("vexoTempScriptHyst"));
     const struct {
         const char* input;
         const char* placeholder;
@@ -125,7 +122,7 @@ void DieSeite::vexoSetTemp() {
         // its two's complement), 0x80 in the low byte for a half degree. The field shows the
         // value as it is used.
         SString text;
-        appendRaw(text, getElementValue(limit.input));
+        text.append(getElementValue(limit.input));
         const SString whole = text.splitOff(",");
         const SString fraction = text.splitOff(",");
         const int degrees = whole.toInt() & 0xFF;
@@ -160,11 +157,11 @@ void DieSeite::vexoReadEeprom(int address, int count, int showScript) {
             SString text;
             if (groups.getCount() >= 2) {
                 SString hex;
-                appendRaw(hex, groups[1]);
+                hex.append(groups[1]);
                 for (int pos = 2 * count - 2; pos >= 2; pos -= 2)
                     hex.insert(pos, ", 0x");
                 text = "gelesen:\n0x";
-                appendRaw(text, hex);
+                text.append(hex);
             }
             setElementText("vexoEepromText", text);
         }
@@ -229,12 +226,12 @@ void DieSeite::vexoReadClock() {
         if (g.getCount() >= 8) {
             // Groups: seconds, minutes, hours, weekday (not shown), date, month, year.
             text = "";
-            appendRaw(text, g[5]).append(".");
-            appendRaw(text, g[6]).append(".");
-            appendRaw(text, g[7]).append("   ");
-            appendRaw(text, g[3]).append(":");
-            appendRaw(text, g[2]).append(":");
-            appendRaw(text, g[1]);
+            text.append(g[5]).append(".");
+            text.append(g[6]).append(".");
+            text.append(g[7]).append("   ");
+            text.append(g[3]).append(":");
+            text.append(g[2]).append(":");
+            text.append(g[1]);
             setVexoInfo("", ' ');
         } else {
             setVexoInfo(unexpectedAnswer, 'r');
@@ -271,7 +268,7 @@ void DieSeite::onPageComplete() {
     globalDebug().trace("DieSeite::onPageComplete(..)");
     outputClear();
     SString script("setLang(");
-    appendRaw(script, SIEControl::jsString(globalLanguage().languageCode));
+    script.append(SIEControl::jsString(globalLanguage().languageCode));
     script.append(");");
     sendJS(script);
     historyLoad();

@@ -45,7 +45,11 @@ void MainWnd::onInitWindow() {
     globalResources().loadLanguage(language);
     globalDebug().trace("MainWnd::onInitWindow(..) lang=" + language);
 
-    endeButton.create(this, "\xB3\xB3" "Ende\xB3\xB3" "Ende", -100, -30);
+    endeButton.create(this,
+                      "\xB3\xB3"
+                      "Ende\xB3\xB3"
+                      "Ende",
+                      -100, -30);
     getEventList().add(WM_COMMAND, endeButton.getControlId(), static_cast<SWindow*>(this), &SWindow::close);
 
     int width = 0, height = 0;

@@ -15,10 +15,6 @@
 
 namespace {
 
-SString& appendRaw(SString& to, const SString& text) {
-    return to.append(text, text.getLength());
-}
-
 // The program's text is Windows-1252; what it prints goes to a terminal or a file as UTF-8.
 std::string utf8(const SString& text) {
     return codepage::cp1252ToUtf8(text.getChars(), text.getLength());
@@ -67,7 +63,7 @@ void setText(SString& to, const std::string& text) {
 // A localisable text or a system text, resolved and ready for standard error.
 std::string plain(const SString& text) {
     SString resolved;
-    appendRaw(resolved, text);
+    resolved.append(text);
     resolved.replace("\r\n", " ");
     return utf8(resolved);
 }
@@ -176,18 +172,18 @@ int ScriptRunner::run(std::FILE* out, std::FILE* err) {
         SMapStringToString statusTexts;
         Dexmode::loadStatusTexts(statusTexts);
         SString text;
-        appendRaw(text, script);
+        text.append(script);
         text.replace("\xB0", "\r");
         SStringList lines;
         lines.split(text, "\n");
         for (int i = 0; i < lines.getCount(); ++i) {
             SString line;
-            appendRaw(line, lines[i]);
+            line.append(lines[i]);
             if (Dexmode::lineKind(line) != Dexmode::lineCommand) continue;
             Exchange exchange;
-            appendRaw(exchange.command, line);
+            exchange.command.append(line);
             SString bytes;
-            appendRaw(bytes, line);
+            bytes.append(line);
             SString answer;
             if (!device.write(bytes.append("\n"))) {
                 problem = "writing to " + utf8(portName) + " failed";
@@ -201,9 +197,9 @@ int ScriptRunner::run(std::FILE* out, std::FILE* err) {
             answer.trim();
             answer.replace("\r", "<br>");
             const Dexmode::Answer parsed = Dexmode::readAnswer(answer);
-            appendRaw(exchange.answer, parsed.text);
+            exchange.answer.append(parsed.text);
             exchange.answer.replace("<br>", "\r");
-            appendRaw(exchange.code, parsed.code);
+            exchange.code.append(parsed.code);
             if (!parsed.code.isEmpty()) statusTexts.lookup(parsed.code, exchange.statusText);
             exchange.ok = exchange.answered && !parsed.error;
             if (!exchange.ok) result = exitFailed;
@@ -238,10 +234,10 @@ int ScriptRunner::run(std::FILE* out, std::FILE* err) {
     } else {
         for (const Exchange& e : exchanges) {
             SString command;
-            appendRaw(command, e.command);
+            command.append(e.command);
             command.replace("\r", "\xB0");
             SString answer;
-            appendRaw(answer, e.answer);
+            answer.append(e.answer);
             answer.replace("\r", "\xB0");
             std::string line = "> " + utf8(command) + "\n< " + (e.ok ? "OK: " : "ERROR: ") + utf8(answer);
             if (!e.answered) line += std::string(answer.isEmpty() ? "" : " ") + "(no answer)";
