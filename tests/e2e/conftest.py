@@ -85,7 +85,7 @@ class Simulator:
 class App:
     """The program under the web driver, with helpers that wait for what the page shows."""
 
-    def __init__(self, workdir, env, language=None):
+    def __init__(self, workdir, env):
         self.workdir = workdir
         self.env = env
         self.config = pathlib.Path(env["XDG_CONFIG_HOME"]) / "zyntra-terminal.cfg"
@@ -156,8 +156,9 @@ class App:
             raise AssertionError("%s shows %r, waited for %r" % (element_id, last[0], test)) from e
         return last[0]
 
-    def command(self, button_id, status_id, test, timeout=WAIT):
-        """Clicks a button that runs a device command and waits for its status element to pass test.
+    def command(self, action, status_id, test, timeout=WAIT, check_in=None):
+        """Clicks a button (or runs action, a function) that starts a device command, and waits for
+        check_in (the status element if not given) to pass test.
         The page shows a result before its command has let go of the port (a port test still sets
         the device's mode after showing the version), so a click that comes too early is refused
         with the busy text; like a user, this clicks again then."""
@@ -166,9 +167,18 @@ class App:
         while True:
             # The status of an earlier command must not pass for this one's.
             self.driver.execute_script("document.getElementById(arguments[0]).innerHTML = '';", status_id)
-            self.click(button_id)
-            shown = self.wait_text(status_id, lambda t: check(t) or BUSY in t,
-                                   max(1.0, deadline - time.monotonic()))
+            action() if callable(action) else self.click(action)
+            shown = None
+
+            def done(_):
+                nonlocal shown
+                shown = self.text(check_in or status_id) or ""
+                return check(shown) or BUSY in (self.text(status_id) or "")
+
+            try:
+                self.wait_for(done, status_id, max(1.0, deadline - time.monotonic()))
+            except Exception as e:
+                raise AssertionError("%s shows %r" % (check_in or status_id, shown)) from e
             if check(shown):
                 return shown
             assert time.monotonic() < deadline, "%s stayed busy" % status_id
