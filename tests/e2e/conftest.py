@@ -156,17 +156,19 @@ class App:
             raise AssertionError("%s shows %r, waited for %r" % (element_id, last[0], test)) from e
         return last[0]
 
-    def command(self, action, status_id, test, timeout=WAIT, check_in=None):
+    def command(self, action, status_id, test, timeout=WAIT, check_in=None, clear=True):
         """Clicks a button (or runs action, a function) that starts a device command, and waits for
         check_in (the status element if not given) to pass test.
         The page shows a result before its command has let go of the port (a port test still sets
         the device's mode after showing the version), so a click that comes too early is refused
-        with the busy text; like a user, this clicks again then."""
+        with the busy text; like a user, this clicks again then. clear=False keeps the status
+        element's content (when the button is in it); test must then not pass before the click."""
         check = test if callable(test) else (lambda t: test in t)
         deadline = time.monotonic() + timeout
         while True:
             # The status of an earlier command must not pass for this one's.
-            self.driver.execute_script("document.getElementById(arguments[0]).innerHTML = '';", status_id)
+            if clear:
+                self.driver.execute_script("document.getElementById(arguments[0]).innerHTML = '';", status_id)
             action() if callable(action) else self.click(action)
             shown = None
 
