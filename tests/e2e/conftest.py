@@ -12,6 +12,7 @@ import tempfile
 import time
 
 import pytest
+from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.common.by import By
 from selenium.webdriver.remote.webdriver import WebDriver as RemoteDriver
 from selenium.webdriver.support.ui import WebDriverWait
@@ -106,10 +107,16 @@ class App:
             "the page did not load")
 
     def quit(self):
+        """Ends the session (also one whose program has already closed itself); once only."""
+        if self.service is None:
+            return
         try:
             self.driver.quit()
+        except WebDriverException:
+            pass
         finally:
             self.service.stop()
+            self.service = None
 
     # ---- reading and driving the page ----
 
