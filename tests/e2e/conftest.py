@@ -86,7 +86,7 @@ class Simulator:
 class App:
     """The program under the web driver, with helpers that wait for what the page shows."""
 
-    def __init__(self, workdir, env):
+    def __init__(self, workdir, env, program=PROGRAM):
         self.workdir = workdir
         self.env = env
         self.config = pathlib.Path(env["XDG_CONFIG_HOME"]) / "zyntra-terminal.cfg"
@@ -94,7 +94,7 @@ class App:
         self.service = Service(DRIVER, env=env, log_path=str(workdir / "webdriver.log"))
         self.service.start()
         options = Options()
-        options.binary_location = str(PROGRAM)
+        options.binary_location = str(program)
         options.add_argument("--automation")
         options.set_capability("browserName", "zyntra-terminal")
         try:
@@ -243,8 +243,8 @@ def start_app(workdir):
     """Starts the program (more than once if a test needs it); all are ended after the test."""
     started = []
 
-    def start(ports=None, **extra):
-        app = App(workdir, program_env(workdir, ports, **extra))
+    def start(ports=None, program=PROGRAM, **extra):
+        app = App(workdir, program_env(workdir, ports, **extra), program)
         started.append(app)
         return app
 
