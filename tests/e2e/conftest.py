@@ -7,9 +7,11 @@ to <build>/e2e-screenshots/."""
 import os
 import pathlib
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
+import zlib
 
 import pytest
 from selenium.common.exceptions import WebDriverException
@@ -28,6 +30,9 @@ SHOTS = BUILD / "e2e-screenshots"
 
 # Answers the program must give within these times; a wait that runs out is a failed test.
 WAIT = 15
+# A command shows its result and then closes the port with settle pauses of about 0.2 s; a device
+# command clicked meanwhile is refused as busy.
+PORT_CLOSING = 0.6
 BUSY = "Der Zyntra ist noch mit dem letzten Befehl besch\u00e4ftigt."
 LONG_WAIT = 90
 
@@ -204,6 +209,47 @@ class App:
         path = SHOTS / (name + ".png")
         self.driver.save_screenshot(str(path))
         return path
+
+
+def png_pixels(data):
+    """Width, height and rows of RGB(A) tuples of an 8-bit, non-interlaced PNG (the driver's
+    screenshots)."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    pos, idat = 8, b""
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
+            assert depth == 8 and colour in (2, 6) and interlace == 0, (depth, colour, interlace)
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    size = 3 if colour == 2 else 4
+    raw = zlib.decompress(idat)
+    stride = width * size
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = line[i - size] if i >= size else 0
+            up = previous[i]
+            corner = previous[i - size] if i >= size else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 0xFF
+            elif kind == 2:
+                line[i] = (line[i] + up) & 0xFF
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 0xFF
+            elif kind == 4:
+                p = left + up - corner
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                pred = left if pa <= pb and pa <= pc else (up if pb <= pc else corner)
+                line[i] = (line[i] + pred) & 0xFF
+        rows.append([tuple(line[x * size:x * size + 3]) for x in range(width)])
+        previous = line
+    return width, height, rows
 
 
 @pytest.fixture

@@ -2,6 +2,8 @@
 simulator's version, the port search finds it."""
 from selenium.webdriver.support.ui import Select
 
+from conftest import png_pixels
+
 PAGE_IDS = [
     "tabList", "mytabDevice", "mytabScriptTWI", "mytabSpi", "mytabVexo", "langSelect", "port",
     "btnTestPort", "btnPortSearch", "zyntra_info", "smartCmd", "btnSmartCmd", "dexmode_cmdList",
@@ -19,6 +21,11 @@ PAGE_IDS = [
 
 def test_start_page_complete_and_german(app):
     driver = app.driver
+    # The page fills the window from the start: the right edge of the first picture is the page's
+    # background, not the window's black.
+    width, height, rows = png_pixels(driver.get_screenshot_as_png())
+    edge = [rows[y][width - 10] for y in range(100, height - 50, 50)]
+    assert all(sum(pixel) > 600 for pixel in edge), edge
     assert driver.capabilities.get("browserName") == "zyntra-terminal"
     missing = driver.execute_script(
         "return arguments[0].filter(function (id) { return !document.getElementById(id); });", PAGE_IDS)

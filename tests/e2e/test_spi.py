@@ -2,11 +2,13 @@
 page stays usable (another tab opens, a second device command is refused with the busy text), and
 a value is set by clicking it. The line is paced at 57600 baud so the slow sweep takes a while, as
 on the device."""
+import time
+
 import pytest
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select
 
-from conftest import BUSY, LONG_WAIT
+from conftest import BUSY, LONG_WAIT, PORT_CLOSING
 
 
 def values(app, kind):
@@ -52,20 +54,24 @@ def test_spi_speed_sweeps_and_set(app):
 
 
 def set_by_click(app, value):
-    """Clicks the value in the speed list. A click that comes while the last command still lets
+    """Clicks the value in the speed list once the last command has closed the port. A click that comes while it still lets
     go of the port is refused, and the busy text then takes the list's place (see docs/e2e.md):
     the list is made again with a new sweep, as a user would have to."""
+    shown = []
     for _ in range(3):
         links = app.driver.find_elements(By.XPATH, "//div[@id='spiSpeedAusgabeSpeed']//a[text()='%s']" % value)
         if not links:
-            app.command("btnSpiTestSpeed", "spiSpeedAusgabeSpeed", lambda _: app.text("spiPartSpeed") != "",
-                        timeout=LONG_WAIT)
+            app.command("btnSpiTestSpeed", "spiSpeedAusgabeSpeed", "ATmega328P", timeout=LONG_WAIT,
+                        check_in="spiPartSpeed")
             continue
+        # Not a wait for a result: the command before has shown its result and is still closing
+        # the port (its settle pauses), and a refused click here would cost the list.
+        time.sleep(PORT_CLOSING)
         links[0].click()
-        shown = app.wait_text("spiSpeedAusgabeSpeed", lambda t: "eingestellt auf" in t or BUSY in t)
-        if "eingestellt auf" in shown:
-            return shown
-    raise AssertionError("the value could not be set by clicking it")
+        shown.append(app.wait_text("spiSpeedAusgabeSpeed", lambda t: "eingestellt auf" in t or BUSY in t))
+        if "eingestellt auf" in shown[-1]:
+            return shown[-1]
+    raise AssertionError("the value could not be set by clicking it: %r" % shown)
 
 
 def device_settings(app):
