@@ -54,7 +54,11 @@ void MainWnd::onInitWindow() {
 
     int width = 0, height = 0;
     getClientSize(width, height);
-    dieSeite.setRect(SControl::placementRect(kPageMargin, kPageMargin, 590, -kButtonBand, width, height));
+    // The page fills the client area from the start: when the frame has its size before the page
+    // exists, no later size event moves the page to it.
+    dieSeite.setRect(width > 0 && height > 0
+                         ? pageRect(width, height)
+                         : SControl::placementRect(kPageMargin, kPageMargin, 590, -kButtonBand, width, height));
     dieSeite.setParentTitle(getTitle());
     if (!dieSeite.create(getHandle()) || !isCreated()) return;
 

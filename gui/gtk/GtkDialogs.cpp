@@ -5,15 +5,85 @@
 // cursor as the "wait" pointer on every top-level window.
 // Does not implement: the checks around a file dialog (existing file, overwrite question, default
 // extension); SFileDialog makes them above the seam, so GTK's own overwrite question is off.
+//
+// Test answers (end-to-end tests, where nobody can click a dialog of the program under the web
+// driver): when set, these environment variables answer instead of showing the dialog.
+//   VYX_TEST_FILE_ANSWERS=path1:path2   each file dialog takes the next path; an empty entry or
+//                                       the end of the list cancels
+//   VYX_TEST_BOX_ANSWERS=yes:ok:no      each message box takes the next answer (ok, cancel, yes,
+//                                       no, abort, retry, ignore); at the end of the list, or for
+//                                       an answer the box does not offer, its default button
+//   VYX_TEST_DIALOG_LOG=file            appends one line per answered dialog: "box <caption>:
+//                                       <text>" or "file <title>: <path>" (UTF-8, line ends as
+//                                       blanks)
+// Without them the dialogs are GTK's.
 #include "GtkDialogs.h"
 
 #include "GtkText.h"
 
 #include <gtk/gtk.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
+
+// The answers of one test variable, taken in order.
+class TestAnswers {
+public:
+    explicit TestAnswers(const char* variable) {
+        const char* value = std::getenv(variable);
+        if (value == nullptr) return;
+        active = true;
+        std::string all(value);
+        size_t start = 0;
+        for (;;) {
+            size_t end = all.find(':', start);
+            entries.push_back(all.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+    }
+
+    bool isActive() const { return active; }
+
+    // The next answer, or false at the end of the list.
+    bool next(std::string& answer) {
+        if (taken >= entries.size()) return false;
+        answer = entries[taken++];
+        return true;
+    }
+
+private:
+    bool active = false;
+    std::vector<std::string> entries;
+    size_t taken = 0;
+};
+
+TestAnswers& fileAnswers() {
+    static TestAnswers answers("VYX_TEST_FILE_ANSWERS");
+    return answers;
+}
+
+TestAnswers& boxAnswers() {
+    static TestAnswers answers("VYX_TEST_BOX_ANSWERS");
+    return answers;
+}
+
+void logTestDialog(const char* kind, const std::string& heading, const std::string& detail) {
+    const char* path = std::getenv("VYX_TEST_DIALOG_LOG");
+    if (path == nullptr || *path == '\0') return;
+    FILE* log = std::fopen(path, "a");
+    if (log == nullptr) return;
+    std::string line = std::string(kind) + " " + heading + ": " + detail;
+    for (char& c : line)
+        if (c == '\n' || c == '\r') c = ' ';
+    std::fprintf(log, "%s\n", line.c_str());
+    std::fclose(log);
+}
 
 // The window a dialog belongs to: the active top-level window, else the first visible one.
 GtkWindow* ownerWindow() {
@@ -95,10 +165,26 @@ std::string caselessPattern(const std::string& pattern) {
 }  // namespace
 
 int GtkDialogs::messageBox(const SString& text, const SString& caption, unsigned flags) {
+    std::vector<BoxButton> offered = boxButtons(flags);
+    if (boxAnswers().isActive()) {
+        logTestDialog("box", gtkText(caption), gtkText(text));
+        static const struct {
+            const char* name;
+            int id;
+        } names[] = {{"ok", IDOK},       {"cancel", IDCANCEL}, {"yes", IDYES},      {"no", IDNO},
+                     {"abort", IDABORT}, {"retry", IDRETRY},   {"ignore", IDIGNORE}};
+        std::string answer;
+        if (boxAnswers().next(answer))
+            for (const auto& n : names)
+                if (answer == n.name)
+                    for (const BoxButton& b : offered)
+                        if (b.id == n.id) return b.id;
+        return offered.back().id;
+    }
     GtkWidget* dialog = gtk_message_dialog_new(ownerWindow(), GTK_DIALOG_MODAL, boxType(flags),
                                                GTK_BUTTONS_NONE, "%s", gtkText(text).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), gtkText(caption).c_str());
-    std::vector<BoxButton> buttons = boxButtons(flags);
+    const std::vector<BoxButton>& buttons = offered;
     for (const BoxButton& b : buttons)
         gtk_dialog_add_button(GTK_DIALOG(dialog), b.label, b.id);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons.back().id);
@@ -112,6 +198,13 @@ int GtkDialogs::messageBox(const SString& text, const SString& caption, unsigned
 }
 
 bool GtkDialogs::fileDialog(const FileDialogRequest& request, SString& path) {
+    if (fileAnswers().isActive()) {
+        std::string answer;
+        const bool chosen = fileAnswers().next(answer) && !answer.empty();
+        logTestDialog("file", gtkText(request.title), chosen ? answer : std::string("(cancelled)"));
+        if (chosen) path = fromGtkText(answer.c_str());
+        return chosen;
+    }
     GtkFileChooserAction action = request.save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN;
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         gtkText(request.title).c_str(), ownerWindow(), action, gtkLabel("_Cancel"), GTK_RESPONSE_CANCEL,
