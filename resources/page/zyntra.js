@@ -291,9 +291,18 @@ function ztStart() {
     document.addEventListener("keydown", ztGlobalKey, false);
 
     ztOn("langSelect", "change", function (event) {
-        var chosen = event.currentTarget.value;
+        var choice = event.currentTarget;
+        var chosen = choice.value;
         // The choice shows the running language until the program has restarted in the new one.
-        event.currentTarget.value = zt.lang;
+        choice.value = zt.lang;
+        // The engine reports a change only away from the choice it reported last, and a value set
+        // from a script does not count; after a cancelled question the same language chosen again
+        // would pass unnoticed. Focusing the choice anew makes the engine take the running language
+        // as its starting point.
+        if (document.activeElement === choice) {
+            choice.blur();
+            choice.focus();
+        }
         if (chosen !== zt.lang) ztGo("vyx:setLang:" + chosen);
     });
 
