@@ -93,6 +93,10 @@ public:
     // The status text of a file that could not be read or written: what failed, the file and the
     // system's reason (the last line of the file error text), encoded for the page.
     static SString fileFailure(const char* what, const SString& path, const SString& errorText);
+    // Asks for a file in the open dialog (or the save dialog, which adds ".txt" to a name without
+    // extension), proposing the path remembered under key in section "directories"; the chosen path
+    // is remembered there and the status line emptied. Empty when the dialog was cancelled.
+    SString askFilePath(const char* key, const char* title, const char* filter, bool save);
     // The blocks of the output area since it was last emptied, and their text lines.
     SStringList outputLogHtml;
     SStringList outputLogText;

@@ -6,7 +6,6 @@
 #include "FileSystemSeam.h"
 #include "SDebug.h"
 #include "SFile.h"
-#include "SFileDialog.h"
 #include "SSystem.h"
 
 #include <chrono>
@@ -115,23 +114,16 @@ SString DieSeite::outputFileText(bool html) const {
 }
 
 void DieSeite::outputSave() {
-    SFileIni& config = getUserConfig();
-    const SString proposed = config.readString("directories", "dexmodeOutputSave");
-    SFileDialog dialog;
-    dialog.setTitle(
-        "\xB3\xB3"
-        "dexmodeOutputDlgTitel\xB3\xB3"
-        "Ausgabe speichern");
-    dialog.setFilter(
-        "\xB3\xB3"
-        "dexmodeOutputDlgFilter\xB3\xB3"
-        "Text (*.txt)|*.txt|HTML (*.htm, *.html)|*.htm;*.html|alle Dateien|*.*");
-    dialog.setFile(proposed);
-    dialog.setDefaultExtension("txt");
-    if (!dialog.showSave()) return;
-    const SString chosen = dialog.getPath();
-    config.writeString("directories", "dexmodeOutputSave", chosen);
-    setDexmodeInfo("", ' ');
+    const SString chosen =
+        askFilePath("dexmodeOutputSave",
+                    "\xB3\xB3"
+                    "dexmodeOutputDlgTitel\xB3\xB3"
+                    "Ausgabe speichern",
+                    "\xB3\xB3"
+                    "dexmodeOutputDlgFilter\xB3\xB3"
+                    "Text (*.txt)|*.txt|HTML (*.htm, *.html)|*.htm;*.html|alle Dateien|*.*",
+                    true);
+    if (chosen.isEmpty()) return;
     const bool html = endsWithIgnoreCase(chosen, ".htm") || endsWithIgnoreCase(chosen, ".html");
     SString error;
     if (!SFile::writeTextFile(chosen, outputFileText(html), &error))

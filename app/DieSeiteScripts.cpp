@@ -58,20 +58,27 @@ SFileIni& DieSeite::getUserConfig() {
     return ownUserConfig;
 }
 
-void DieSeite::scriptLoad() {
+SString DieSeite::askFilePath(const char* key, const char* title, const char* filter, bool save) {
     SFileIni& config = getUserConfig();
-    const SString proposed = config.readString("directories", "dexmodeScriptLoad");
     SFileDialog dialog;
-    dialog.setTitle(
-        "\xB3\xB3"
-        "dexmodeFileDlgTitelLoad\xB3\xB3"
-        "Skript-Datei laden");
-    dialog.setFilter(fileFilter);
-    dialog.setFile(proposed);
-    if (!dialog.showOpen()) return;
+    dialog.setTitle(title);
+    dialog.setFilter(filter);
+    dialog.setFile(config.readString("directories", key));
+    if (save) dialog.setDefaultExtension("txt");
+    if (!(save ? dialog.showSave() : dialog.showOpen())) return SString();
     const SString chosen = dialog.getPath();
-    config.writeString("directories", "dexmodeScriptLoad", chosen);
+    config.writeString("directories", key, chosen);
     setDexmodeInfo("", ' ');
+    return chosen;
+}
+
+void DieSeite::scriptLoad() {
+    const SString chosen = askFilePath("dexmodeScriptLoad",
+                                       "\xB3\xB3"
+                                       "dexmodeFileDlgTitelLoad\xB3\xB3"
+                                       "Skript-Datei laden",
+                                       fileFilter, false);
+    if (chosen.isEmpty()) return;
     SString error;
     const SString content = SFile::readTextFile(chosen, &error);
     if (!error.isEmpty()) {
@@ -90,20 +97,12 @@ void DieSeite::scriptLoad() {
 void DieSeite::scriptSave() {
     SString content;
     content.append(getElementText("dexmode_cmdList"));
-    SFileIni& config = getUserConfig();
-    const SString proposed = config.readString("directories", "dexmodeScriptSave");
-    SFileDialog dialog;
-    dialog.setTitle(
-        "\xB3\xB3"
-        "dexmodeFileDlgTitelSave\xB3\xB3"
-        "Skript-Datei speichern");
-    dialog.setFilter(fileFilter);
-    dialog.setFile(proposed);
-    dialog.setDefaultExtension("txt");
-    if (!dialog.showSave()) return;
-    const SString chosen = dialog.getPath();
-    config.writeString("directories", "dexmodeScriptSave", chosen);
-    setDexmodeInfo("", ' ');
+    const SString chosen = askFilePath("dexmodeScriptSave",
+                                       "\xB3\xB3"
+                                       "dexmodeFileDlgTitelSave\xB3\xB3"
+                                       "Skript-Datei speichern",
+                                       fileFilter, true);
+    if (chosen.isEmpty()) return;
     SString error;
     if (!SFile::writeTextFile(chosen, content, &error))
         setDexmodeInfo(fileFailure("\xB3\xB3"
