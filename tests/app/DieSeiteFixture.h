@@ -79,6 +79,20 @@ protected:
         ::setenv(variable().c_str(), sim->slavePath().c_str(), 1);
         ASSERT_TRUE(page.setValue("port", simPort()));
     }
+    // What the device received since the last call: framed commands as "[text]", lines as they are.
+    std::vector<std::string> received() {
+        std::vector<std::string> all;
+        for (const ZyntraSimReceived& r : sim->takeReceived())
+            all.push_back(r.framed ? "[" + r.text + "]" : r.text);
+        return all;
+    }
+    // The Dexmode lines the device received since the last call (framed commands left out).
+    std::vector<std::string> linesReceived() {
+        std::vector<std::string> lines;
+        for (const ZyntraSimReceived& r : sim->takeReceived())
+            if (!r.framed) lines.push_back(r.text);
+        return lines;
+    }
     std::unique_ptr<ZyntraSim> sim;
 #endif
 

@@ -8,13 +8,6 @@ namespace {
 
 class DieSeiteDispatch : public DieSeiteFixture {
 protected:
-    // What the device received since the last call: framed commands as "[text]", lines as they are.
-    std::vector<std::string> received() {
-        std::vector<std::string> all;
-        for (const ZyntraSimReceived& r : sim->takeReceived())
-            all.push_back(r.framed ? "[" + r.text + "]" : r.text);
-        return all;
-    }
     static std::string endLine(const std::string& url, int ok, int cancel) {
         return " DieSeite::onBeforeNavigate2(..)(" + url + ") ENDE: ok=" + std::to_string(ok) +
                ", cancel=" + std::to_string(cancel);

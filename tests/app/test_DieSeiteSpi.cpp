@@ -1,5 +1,6 @@
 #include "DieSeiteFixture.h"
 
+#include <algorithm>
 #include <regex>
 #include <set>
 #include <string>
@@ -11,14 +12,9 @@ class DieSeiteSpi : public DieSeiteFixture {
 protected:
     // The Dexmode lines the device received since the last call, CRs shown as "|".
     std::vector<std::string> linesReceived() {
-        std::vector<std::string> lines;
-        for (const ZyntraSimReceived& r : sim->takeReceived()) {
-            if (r.framed) continue;
-            std::string line = r.text;
-            for (char& c : line)
-                if (c == '\r') c = '|';
-            lines.push_back(line);
-        }
+        std::vector<std::string> lines = DieSeiteFixture::linesReceived();
+        for (std::string& line : lines)
+            std::replace(line.begin(), line.end(), '\r', '|');
         return lines;
     }
     static std::string setting(const std::string& kind) { return "m:main|mode mm|m:set|spi" + kind; }

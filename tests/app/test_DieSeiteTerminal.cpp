@@ -8,13 +8,6 @@ namespace {
 
 class DieSeiteTerminal : public DieSeiteFixture {
 protected:
-    // The Dexmode lines the device received since the last call (framed commands left out).
-    std::vector<std::string> linesReceived() {
-        std::vector<std::string> lines;
-        for (const ZyntraSimReceived& r : sim->takeReceived())
-            if (!r.framed) lines.push_back(r.text);
-        return lines;
-    }
     // Sends one line as the page's send button does.
     void sendOne(const std::string& line) {
         page.setValue("dexmode_cmdOne", line.c_str());

@@ -9,13 +9,6 @@ namespace {
 
 class DieSeiteVexo : public DieSeiteFixture {
 protected:
-    // The Dexmode lines the device received since the last call (framed commands as "[text]").
-    std::vector<std::string> received() {
-        std::vector<std::string> all;
-        for (const ZyntraSimReceived& r : sim->takeReceived())
-            all.push_back(r.framed ? "[" + r.text + "]" : r.text);
-        return all;
-    }
     // Shows or hides the Vexo tab as the page's tab bar does (inline display style).
     void showVexoTab(bool shown) {
         SHtmlElement element;
