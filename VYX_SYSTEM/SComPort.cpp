@@ -60,11 +60,15 @@ int SComPort::open(const SString& portName, void* notifyWindowToUse) {
     SString devicePath = SComPortMap::resolve(name, &rule);
     SString reason;  // the system's reason for the trace line
     SerialHandle opened = 0;
+    accessDenied = false;
     if (devicePath.isEmpty()) {
         reason = SString("kein Ger\xE4t f\xFCr ") + name + " (siehe docs/ports.md)";
     } else {
         opened = serialOpen(devicePath);
-        if (opened == 0) reason = devicePath + ": " + serialErrorText();
+        if (opened == 0) {
+            reason = devicePath + ": " + serialErrorText();
+            accessDenied = serialErrorIsAccessDenied();
+        }
     }
     globalDebug().traceFormat("SComPort::open(..) CreateFile %s -> hPort=%d", devicePath.getChars(),
                               int(opened));

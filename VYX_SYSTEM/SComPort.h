@@ -66,6 +66,9 @@ public:
     int readUntil(SString& text, int timeoutMs, const SString& terminator);
 
     bool isOpen() const { return handle.load() != 0; }
+    // True when the last open found the device but this user may not open it (on Linux: not in
+    // the group that owns the device node), a cause the user can put right.
+    bool openWasDenied() const { return accessDenied; }
 
     SString lastError;
     std::atomic<SerialHandle> handle;
@@ -89,4 +92,5 @@ private:
 
     std::thread reader;
     std::atomic<bool> deviceLost;
+    bool accessDenied = false;
 };

@@ -9,7 +9,6 @@
 #include "SDebug.h"
 #include "SRegExp.h"
 #include "SStringList.h"
-#include "SerialDevice.h"
 
 namespace {
 
@@ -44,8 +43,7 @@ int DieSeite::testPort(const SString& portNameText, int showMessages) {
                                              "Bitte erst Port ausw\xE4hlen."));
     } else {
         const int ok = open(name);
-        const bool denied =
-            !ok && !isOpen() && serialErrorIsAccessDenied() && !SComPortMap::resolve(name).isEmpty();
+        const bool denied = !ok && openWasDenied();
         traceWith("DieSeite::testPort(..) 0 ", settings.port);
         if (!ok) {
             if (denied && portDenied.isEmpty()) portDenied.append(name);
