@@ -13,6 +13,8 @@
 #include "SStringList.h"
 #include "STimer.h"
 
+#include <cstdlib>
+
 namespace {
 
 const char* const sendFailed =
@@ -35,6 +37,12 @@ const char* const celsius = " \xB0\x43";
 const char* const tempPlaceholder = "--,-";
 
 // Page texts and device answers are copied as they are, never looked up as localisable texts.
+
+// The temperature sensor's register (high byte, low byte) in half degrees: a two's complement
+// number of nine bits, so FF80 is -0.5 degrees.
+int halvesOfRegister(int high, int low) {
+    return (high >= 0x80 ? high - 0x100 : high) * 2 + ((low & 0x80) ? 1 : 0);
+}
 
 // The script of the element id with every degree sign turned into the device's carriage return.
 // Placeholders are filled afterwards, so a degree sign inside a filled-in value stays as it is.
@@ -118,20 +126,26 @@ void DieSeite::vexoSetTemp() {
         const char* placeholder;
     } limits[] = {{"vexoTempOn", "%%ON%%"}, {"vexoTempOff", "%%OFF%%"}};
     for (const auto& limit : limits) {
-        // The sensor's register form: whole degrees in the high byte (a negative entry becomes
-        // its two's complement), 0x80 in the low byte for a half degree. The field shows the
-        // value as it is used.
+        // The sensor's register form: the temperature in half degrees as a two's complement
+        // number, whole degrees in the high byte, 0x80 in the low byte for a half degree.
+        // Anything after the comma counts as a half degree, away from zero ("-5,5" is -5.5);
+        // whole degrees beyond the byte wrap. The field shows the value as it is used.
         SString text;
         text.append(getElementValue(limit.input));
-        const SString whole = text.splitOff(",");
+        SString whole = text.splitOff(",");
         const SString fraction = text.splitOff(",");
-        const int degrees = whole.toInt() & 0xFF;
-        const int half = fraction.toInt() != 0 ? 5 : 0;
+        whole.trim();
+        const bool negative = whole.getCharAt(0) == '-';
+        const int magnitude = std::abs(whole.toInt()) * 2 + (fraction.toInt() != 0 ? 1 : 0);
+        const int halves = negative ? -magnitude : magnitude;
+        const int high = ((halves - (halves & 1)) / 2) & 0xFF;  // rounded down: -11 halves give -6
+        const int low = (halves & 1) ? 0x80 : 0;
+        const int used = halvesOfRegister(high, low);
         SString shown;
-        shown.format("%d,%d", degrees, half);
+        shown.format("%s%d,%d", used < 0 ? "-" : "", std::abs(used) / 2, std::abs(used) % 2 ? 5 : 0);
         setElementValue(limit.input, shown);
         SString bytes;
-        bytes.format("%02X%02X", degrees, half == 5 ? 0x80 : 0);
+        bytes.format("%02X%02X", high, low);
         script.replace(limit.placeholder, bytes);
     }
     script.replace("\xB0", "\r");
@@ -204,9 +218,7 @@ void DieSeite::vexoReadTemp() {
         if (groups.getCount() >= 3) {
             const int high = (SString("0x") + groups[1]).toInt();
             const int low = (SString("0x") + groups[2]).toInt();
-            // Half degrees, taken as unsigned.
-            const int halves = high * 2 + (low & 0x80) / 0x80;
-            text.format("%.01f", halves / 2.0);
+            text.format("%.01f", halvesOfRegister(high, low) / 2.0);
             text.append(celsius);
         }
     } else {

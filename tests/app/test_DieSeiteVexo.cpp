@@ -75,10 +75,9 @@ TEST_F(DieSeiteVexo, TemperatureAnswersAreTakenApart) {
         const char* answer;
         const char* shown;
     } cases[] = {
-        {"1980!", "25.5 \xB0\x43"},       {"1a00!", "26.0 \xB0\x43"},
-        {"FF80!", "255.5 \xB0\x43"},  // taken as unsigned
-        {"ff80!1900!", "255.5 \xB0\x43"}, {"0000!", "0.0 \xB0\x43"},
-        {"198!", "--,- \xB0\x43"},        {"{48} NACK ERROR", "--,- \xB0\x43"},
+        {"1980!", "25.5 \xB0\x43"},      {"1a00!", "26.0 \xB0\x43"},  {"FF80!", "-0.5 \xB0\x43"},
+        {"ff80!1900!", "-0.5 \xB0\x43"}, {"E700!", "-25.0 \xB0\x43"}, {"7F80!", "127.5 \xB0\x43"},
+        {"0000!", "0.0 \xB0\x43"},       {"198!", "--,- \xB0\x43"},   {"{48} NACK ERROR", "--,- \xB0\x43"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -107,7 +106,9 @@ TEST_F(DieSeiteVexo, ThermostatLimitsAreWrittenAsTheSensorsRegisterAndShownAsUse
         const char* line;
     } cases[] = {
         {"25,5", "25.5", "25,5", "25,0", "m:main\rmode mm\rm:twi\rw 48 031980\rw 48 021900"},
-        {"-5", "80,0", "251,0", "80,0", "m:main\rmode mm\rm:twi\rw 48 03FB00\rw 48 025000"},
+        {"-5", "80,0", "-5,0", "80,0", "m:main\rmode mm\rm:twi\rw 48 03FB00\rw 48 025000"},
+        {"-5,5", "-0,5", "-5,5", "-0,5", "m:main\rmode mm\rm:twi\rw 48 03FA80\rw 48 02FF80"},
+        {"200", "300", "-56,0", "44,0", "m:main\rmode mm\rm:twi\rw 48 03C800\rw 48 022C00"},
         {"0,25", "abc", "0,5", "0,0", "m:main\rmode mm\rm:twi\rw 48 030080\rw 48 020000"},
     };
     for (const Case& c : cases) {
