@@ -18,23 +18,6 @@ std::string upper(std::string s) {
         c = char(std::toupper((unsigned char)c));
     return s;
 }
-
-bool isInteger(VARTYPE vt) {
-    return vt == VT_I4 || vt == VT_INT || vt == VT_I2 || vt == VT_UI2 || vt == VT_UI4;
-}
-
-long integerOf(const VARIANT& v) {
-    switch (v.vt) {
-        case VT_I2:
-            return v.iVal;
-        case VT_UI2:
-            return v.uiVal;
-        case VT_UI4:
-            return long(v.ulVal);
-        default:
-            return v.lVal;
-    }
-}
 }  // namespace
 
 // ---- style --------------------------------------------------------------------------------------
@@ -221,12 +204,14 @@ HRESULT STDMETHODCALLTYPE MemoryCollection::item(VARIANT name, VARIANT index, ID
     if (pdisp == nullptr) return E_POINTER;
     *pdisp = nullptr;
     MemoryElement* found = nullptr;
-    if (isInteger(name.vt)) {
-        const long position = integerOf(name);
+    long position = 0;
+    if (variantInteger(name, position)) {
         if (position >= 0 && size_t(position) < document.elements.size())
             found = document.elements[size_t(position)];
     } else if (name.vt == VT_BSTR) {
-        found = document.findElement(bytesOf(name.bstrVal), isInteger(index.vt) ? integerOf(index) : 0);
+        long which = 0;
+        variantInteger(index, which);  // 0 (the first) unless a number is given
+        found = document.findElement(bytesOf(name.bstrVal), which);
     } else {
         return E_INVALIDARG;
     }

@@ -4,6 +4,7 @@
 
 #include "MemoryPage.h"
 #include "PageModel.h"
+#include "PageObjectParts.h"
 #include "PageScanner.h"
 
 #include <memory>
@@ -68,19 +69,14 @@ HRESULT putBstr(BSTR* out, const std::string& bytes);
 class MemoryConnectionPoint : public IConnectionPoint, public MemoryObject {
 public:
     MemoryConnectionPoint(MemoryPage& page, const IID& events) : MemoryObject(page), events(events) {}
-    ~MemoryConnectionPoint() override;
     VYX_MEMORY_UNKNOWN
     IUnknown* find(REFIID riid) override;
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
 
-    // Calls Invoke on every sink (a copy of the list: a sink may disconnect meanwhile).
-    HRESULT invokeAll(DISPID dispId, DISPPARAMS& parameters, VARIANT* result);
-
     IID events;
-    std::vector<std::pair<DWORD, IDispatch*>> sinks;
-    DWORD nextCookie = 1;
+    ConnectedSinks sinks;
 };
 
 class MemoryStyle : public IHTMLStyle, public MemoryObject {

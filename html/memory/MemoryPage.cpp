@@ -83,12 +83,6 @@ VARIANTARG byReference(VARIANT& v) {
 
 // ---- connection points --------------------------------------------------------------------------
 
-MemoryConnectionPoint::~MemoryConnectionPoint() {
-    // Sinks still connected when the page goes are let go; a host disconnects them before.
-    for (auto& s : sinks)
-        s.second->Release();
-}
-
 IUnknown* MemoryConnectionPoint::find(REFIID riid) {
     if (riid == IID_IUnknown || riid == IID_IConnectionPoint) return static_cast<IConnectionPoint*>(this);
     return nullptr;
@@ -101,36 +95,11 @@ HRESULT STDMETHODCALLTYPE MemoryConnectionPoint::GetConnectionInterface(IID* iid
 }
 
 HRESULT STDMETHODCALLTYPE MemoryConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
-    if (sink == nullptr || cookie == nullptr) return E_POINTER;
-    *cookie = 0;
-    void* dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(IID_IDispatch, &dispatch)) || dispatch == nullptr)
-        return CONNECT_E_CANNOTCONNECT;
-    *cookie = nextCookie++;
-    sinks.emplace_back(*cookie, static_cast<IDispatch*>(dispatch));
-    return S_OK;
+    return sinks.advise(sink, cookie);
 }
 
 HRESULT STDMETHODCALLTYPE MemoryConnectionPoint::Unadvise(DWORD cookie) {
-    for (auto it = sinks.begin(); it != sinks.end(); ++it) {
-        if (it->first == cookie) {
-            IDispatch* sink = it->second;
-            sinks.erase(it);
-            sink->Release();
-            return S_OK;
-        }
-    }
-    return CONNECT_E_NOCONNECTION;
-}
-
-HRESULT MemoryConnectionPoint::invokeAll(DISPID dispId, DISPPARAMS& parameters, VARIANT* result) {
-    HRESULT hr = S_OK;
-    const auto current = sinks;
-    for (const auto& s : current) {
-        if (result != nullptr) VariantClear(result);
-        hr = s.second->Invoke(dispId, IID_NULL, 0, DISPATCH_METHOD, &parameters, result, nullptr, nullptr);
-    }
-    return hr;
+    return sinks.unadvise(cookie);
 }
 
 // ---- the browser --------------------------------------------------------------------------------
@@ -208,7 +177,7 @@ bool MemoryBrowser::beforeNavigate(const std::string& url, const std::string& fr
     args[0].vt = VT_BYREF | VT_BOOL;
     args[0].pboolVal = &cancel;
     DISPPARAMS parameters = {args, nullptr, 7, 0};
-    eventsPoint.invokeAll(DISPID_BEFORENAVIGATE2, parameters, nullptr);
+    eventsPoint.sinks.invokeAll(DISPID_BEFORENAVIGATE2, parameters, nullptr);
 
     VariantClear(&urlValue);
     VariantClear(&frameValue);
@@ -389,12 +358,12 @@ void MemoryPage::completeDocument(const SString& url) {
     args[1].pdispVal = static_cast<IWebBrowser2*>(browser.get());
     args[0] = byReference(address);
     DISPPARAMS parameters = {args, nullptr, 2, 0};
-    browser->eventsPoint.invokeAll(DISPID_DOCUMENTCOMPLETE, parameters, nullptr);
+    browser->eventsPoint.sinks.invokeAll(DISPID_DOCUMENTCOMPLETE, parameters, nullptr);
     VariantClear(&address);
 }
 
 HRESULT MemoryPage::invokeBrowserSinks(DISPID dispId, DISPPARAMS& parameters) {
-    return browser->eventsPoint.invokeAll(dispId, parameters, nullptr);
+    return browser->eventsPoint.sinks.invokeAll(dispId, parameters, nullptr);
 }
 
 HRESULT MemoryPage::fireDocumentEvent(DISPID dispId, const SString& type, VARIANT_BOOL* cancel) {
@@ -409,17 +378,17 @@ HRESULT MemoryPage::fireDocumentEvent(DISPID dispId, const SString& type, VARIAN
     DISPPARAMS parameters = {&arg, nullptr, 1, 0};
     VARIANT result;
     VariantInit(&result);
-    HRESULT hr = document.eventsPoint.invokeAll(dispId, parameters, &result);
+    HRESULT hr = document.eventsPoint.sinks.invokeAll(dispId, parameters, &result);
     if (cancel != nullptr) *cancel = result.vt == VT_BOOL ? result.boolVal : VARIANT_FALSE;
     VariantClear(&result);
     return hr;
 }
 
 int MemoryPage::getBrowserSinkCount() const {
-    return int(browser->eventsPoint.sinks.size());
+    return browser->eventsPoint.sinks.count();
 }
 int MemoryPage::getDocumentSinkCount() const {
-    return int(browser->document.eventsPoint.sinks.size());
+    return browser->document.eventsPoint.sinks.count();
 }
 HWND MemoryPage::getBrowserParent() const {
     return browser->parent;

@@ -244,11 +244,6 @@ ULONG STDMETHODCALLTYPE WebKitConnectionPoint::Release() {
     return browser.Release();
 }
 
-WebKitConnectionPoint::~WebKitConnectionPoint() {
-    for (auto& s : sinks)
-        s.second->Release();
-}
-
 void* WebKitConnectionPoint::find(REFIID riid) {
     if (riid == IID_IUnknown || riid == IID_IConnectionPoint) return static_cast<IConnectionPoint*>(this);
     return nullptr;
@@ -261,36 +256,11 @@ HRESULT STDMETHODCALLTYPE WebKitConnectionPoint::GetConnectionInterface(IID* iid
 }
 
 HRESULT STDMETHODCALLTYPE WebKitConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
-    if (sink == nullptr || cookie == nullptr) return E_POINTER;
-    *cookie = 0;
-    void* dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(IID_IDispatch, &dispatch)) || dispatch == nullptr)
-        return CONNECT_E_CANNOTCONNECT;
-    *cookie = nextCookie++;
-    sinks.emplace_back(*cookie, static_cast<IDispatch*>(dispatch));
-    return S_OK;
+    return sinks.advise(sink, cookie);
 }
 
 HRESULT STDMETHODCALLTYPE WebKitConnectionPoint::Unadvise(DWORD cookie) {
-    for (auto it = sinks.begin(); it != sinks.end(); ++it) {
-        if (it->first == cookie) {
-            IDispatch* sink = it->second;
-            sinks.erase(it);
-            sink->Release();
-            return S_OK;
-        }
-    }
-    return CONNECT_E_NOCONNECTION;
-}
-
-void WebKitConnectionPoint::invokeAll(DISPID dispId, DISPPARAMS& parameters) {
-    auto current = sinks;
-    for (auto& s : current)
-        s.second->AddRef();
-    for (auto& s : current) {
-        s.second->Invoke(dispId, IID_NULL, 0, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
-        s.second->Release();
-    }
+    return sinks.unadvise(cookie);
 }
 
 // ---- the browser --------------------------------------------------------------------------------
@@ -407,7 +377,7 @@ bool WebKitBrowser::beforeNavigate(const SString& url, const SString& frame, con
     args[0].vt = VT_BYREF | VT_BOOL;
     args[0].pboolVal = &cancel;
     DISPPARAMS parameters = {args, nullptr, 7, 0};
-    eventsPoint.invokeAll(DISPID_BEFORENAVIGATE2, parameters);
+    eventsPoint.sinks.invokeAll(DISPID_BEFORENAVIGATE2, parameters);
 
     VariantClear(&urlValue);
     VariantClear(&frameValue);
@@ -424,7 +394,7 @@ void WebKitBrowser::documentComplete(const SString& url) {
     args[1].pdispVal = static_cast<IWebBrowser2*>(this);
     args[0] = byReference(address);
     DISPPARAMS parameters = {args, nullptr, 2, 0};
-    eventsPoint.invokeAll(DISPID_DOCUMENTCOMPLETE, parameters);
+    eventsPoint.sinks.invokeAll(DISPID_DOCUMENTCOMPLETE, parameters);
     VariantClear(&address);
     Release();
 }

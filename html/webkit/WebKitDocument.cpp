@@ -21,23 +21,6 @@ SString number(long value) {
     text.appendFormat("%ld", value);
     return text;
 }
-
-bool isInteger(VARTYPE vt) {
-    return vt == VT_I4 || vt == VT_INT || vt == VT_I2 || vt == VT_UI2 || vt == VT_UI4;
-}
-
-long integerOf(const VARIANT& v) {
-    switch (v.vt) {
-        case VT_I2:
-            return v.iVal;
-        case VT_UI2:
-            return v.uiVal;
-        case VT_UI4:
-            return long(v.ulVal);
-        default:
-            return v.lVal;
-    }
-}
 }  // namespace
 
 SString Locator::expression() const {
@@ -208,13 +191,14 @@ HRESULT STDMETHODCALLTYPE WebKitCollection::item(VARIANT name, VARIANT index, ID
     if (pdisp == nullptr) return E_POINTER;
     *pdisp = nullptr;
     Locator locator;
-    if (isInteger(name.vt)) {
+    long number = 0;
+    if (variantInteger(name, number)) {
         locator.byPosition = true;
-        locator.index = integerOf(name);
+        locator.index = number;
         if (locator.index < 0) return S_OK;
     } else if (name.vt == VT_BSTR) {
         locator.key = textOf(name.bstrVal);
-        locator.index = isInteger(index.vt) ? integerOf(index) : 0;
+        locator.index = variantInteger(index, number) ? number : 0;
         if (locator.key.isEmpty() || locator.index < 0) return S_OK;
     } else {
         return E_INVALIDARG;

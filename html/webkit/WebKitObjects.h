@@ -3,6 +3,7 @@
 // The objects of the WebKit page engine (see WebKitEngine.h). Internal to webkit/.
 
 #include "PageModel.h"
+#include "PageObjectParts.h"
 #include "SString.h"
 
 #include <webkit2/webkit2.h>
@@ -97,19 +98,15 @@ struct Locator {
 class WebKitConnectionPoint : public IConnectionPoint {
 public:
     WebKitConnectionPoint(WebKitBrowser& browser, const IID& events) : browser(browser), events(events) {}
-    ~WebKitConnectionPoint();
     VYX_WEBKIT_PART_UNKNOWN
     void* find(REFIID riid);
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
-    // Calls Invoke on every sink (on a copy of the list: a sink may disconnect meanwhile).
-    void invokeAll(DISPID dispId, DISPPARAMS& parameters);
 
     WebKitBrowser& browser;
     IID events;
-    std::vector<std::pair<DWORD, IDispatch*>> sinks;
-    DWORD nextCookie = 1;
+    ConnectedSinks sinks;
 };
 
 // Element, input and select faces of one page element, found again by its locator on every call.
