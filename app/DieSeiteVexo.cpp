@@ -136,9 +136,11 @@ void DieSeite::vexoSetTemp() {
         const SString fraction = text.splitOff(",");
         whole.trim();
         const bool negative = whole.getCharAt(0) == '-';
-        const int magnitude = std::abs(whole.toInt()) * 2 + (fraction.toInt() != 0 ? 1 : 0);
-        const int halves = negative ? -magnitude : magnitude;
-        const int high = ((halves - (halves & 1)) / 2) & 0xFF;  // rounded down: -11 halves give -6
+        // Wide enough for any number typed: the whole degrees wrap only at the end.
+        const long long magnitude =
+            std::llabs((long long)whole.toInt()) * 2 + (fraction.toInt() != 0 ? 1 : 0);
+        const long long halves = negative ? -magnitude : magnitude;
+        const int high = int(((halves - (halves & 1)) / 2) & 0xFF);  // rounded down: -11 halves give -6
         const int low = (halves & 1) ? 0x80 : 0;
         const int used = halvesOfRegister(high, low);
         SString shown;

@@ -109,6 +109,7 @@ TEST_F(DieSeiteVexo, ThermostatLimitsAreWrittenAsTheSensorsRegisterAndShownAsUse
         {"-5", "80,0", "-5,0", "80,0", "m:main\rmode mm\rm:twi\rw 48 03FB00\rw 48 025000"},
         {"-5,5", "-0,5", "-5,5", "-0,5", "m:main\rmode mm\rm:twi\rw 48 03FA80\rw 48 02FF80"},
         {"200", "300", "-56,0", "44,0", "m:main\rmode mm\rm:twi\rw 48 03C800\rw 48 022C00"},
+        {"-2147483648", "2147483647", "0,0", "-1,0", "m:main\rmode mm\rm:twi\rw 48 030000\rw 48 02FF00"},
         {"0,25", "abc", "0,5", "0,0", "m:main\rmode mm\rm:twi\rw 48 030080\rw 48 020000"},
     };
     for (const Case& c : cases) {
