@@ -41,6 +41,9 @@ def test_vexo_modules(app, simulator):
                 clear=False)
     app.click("vexoTempYN")
     app.wait_text("vexoTempText", "21.5 \u00b0C")
+    simulator.command("temp -3.5")  # below zero the sensor's register is a two's complement number
+    app.wait_text("vexoTempText", "-3.5 \u00b0C")
+    app.screenshot("vexo-below-zero")
     simulator.command("temp 30")
     app.wait_text("vexoTempText", "30.0 \u00b0C")
     assert app.text("vexo_info") == ""
