@@ -488,6 +488,23 @@ std::vector<ZyntraSimReceived> ZyntraSim::takeReceived() {
 }
 
 namespace {
+std::vector<std::string> textsOf(const std::vector<ZyntraSimReceived>& received, bool framed) {
+    std::vector<std::string> texts;
+    for (const ZyntraSimReceived& r : received)
+        if (r.framed == framed) texts.push_back(r.text);
+    return texts;
+}
+}  // namespace
+
+std::vector<std::string> ZyntraSim::takeLines() {
+    return textsOf(takeReceived(), false);
+}
+
+std::vector<std::string> ZyntraSim::takeFrames() {
+    return textsOf(takeReceived(), true);
+}
+
+namespace {
 const struct {
     ZyntraSimMisbehaviour value;
     const char* name;

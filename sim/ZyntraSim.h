@@ -112,6 +112,10 @@ public:
     ZyntraSimState state() const;
     // The commands received since the last call, oldest first.
     std::vector<ZyntraSimReceived> takeReceived();
+    // The same as texts of one kind only: the Dexmode lines, or the framed commands; the others
+    // received meanwhile are dropped.
+    std::vector<std::string> takeLines();
+    std::vector<std::string> takeFrames();
 
     // Names used on the command line: "none", "silent", "late", "garbage", "flood", "nul",
     // "hangup", "oldfw", "foreign", "refuse".

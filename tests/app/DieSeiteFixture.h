@@ -86,13 +86,6 @@ protected:
             all.push_back(r.framed ? "[" + r.text + "]" : r.text);
         return all;
     }
-    // The Dexmode lines the device received since the last call (framed commands left out).
-    std::vector<std::string> linesReceived() {
-        std::vector<std::string> lines;
-        for (const ZyntraSimReceived& r : sim->takeReceived())
-            if (!r.framed) lines.push_back(r.text);
-        return lines;
-    }
     std::unique_ptr<ZyntraSim> sim;
 #endif
 

@@ -38,12 +38,6 @@ protected:
         ::setenv((std::string("VYX_PORT_") + port).c_str(), sim->slavePath().c_str(), 1);
         page.setValue("port", port);
     }
-    std::vector<std::string> framesReceived() {
-        std::vector<std::string> frames;
-        for (const ZyntraSimReceived& r : sim->takeReceived())
-            if (r.framed) frames.push_back(r.text);
-        return frames;
-    }
     // The ports the test and the search tried, from the trace.
     std::vector<std::string> portsTried() {
         std::vector<std::string> ports;
@@ -113,7 +107,7 @@ TEST_F(DieSeitePorts, PortsWithoutAZyntraGiveZeroAndSayWhy) {
         EXPECT_EQ(html("zyntra_info"), c.shown);
         EXPECT_FALSE(seite.isOpen());
         if (c.sim) {
-            EXPECT_EQ(framesReceived(), (std::vector<std::string>{"v", "v"}));
+            EXPECT_EQ(sim->takeFrames(), (std::vector<std::string>{"v", "v"}));
             sim.reset();
         }
     }
@@ -156,7 +150,7 @@ TEST_F(DieSeitePorts, FoundDeviceShowsItsVersionAndOldFirmwareIsWarnedAbout) {
             EXPECT_EQ(watch.boxes[0].flags, unsigned(MB_ICONERROR));
             EXPECT_EQ(watch.statusAtBox[0], found(shown));
         }
-        EXPECT_EQ(framesReceived(), (std::vector<std::string>{"v", "p"}));
+        EXPECT_EQ(sim->takeFrames(), (std::vector<std::string>{"v", "p"}));
         EXPECT_EQ(sim->state().mode, 'p');
         EXPECT_FALSE(seite.isOpen());
     }

@@ -12,7 +12,7 @@ class DieSeiteSpi : public DieSeiteFixture {
 protected:
     // The Dexmode lines the device received since the last call, CRs shown as "|".
     std::vector<std::string> linesReceived() {
-        std::vector<std::string> lines = DieSeiteFixture::linesReceived();
+        std::vector<std::string> lines = sim->takeLines();
         for (std::string& line : lines)
             std::replace(line.begin(), line.end(), '\r', '|');
         return lines;

@@ -90,7 +90,7 @@ TEST_F(DieSeiteTerminal, CommentsAndClearRunInThePageAndOnlyCommandsReachTheDevi
                   "<div class=dexmode_answerERROR>!x?<br> UNKNOWN CMD ERROR<font class=dexmode_answerStatus>"
                   "&nbsp;(status 01=Unbekannter Befehl)</font></div>",
               }));
-    EXPECT_EQ(linesReceived(), (std::vector<std::string>{"m:main", "!x"}));
+    EXPECT_EQ(sim->takeLines(), (std::vector<std::string>{"m:main", "!x"}));
     EXPECT_EQ(html("dexmode_info"), "<font class='msgOK'><b></font>");
     EXPECT_FALSE(seite.isOpen());
 }
@@ -98,7 +98,7 @@ TEST_F(DieSeiteTerminal, CommentsAndClearRunInThePageAndOnlyCommandsReachTheDevi
 TEST_F(DieSeiteTerminal, DegreeSignIsACarriageReturnInsideOneLine) {
     startSim();
     sendOne("m:main\xB0mode mm");
-    EXPECT_EQ(linesReceived(), std::vector<std::string>{"m:main\rmode mm"});
+    EXPECT_EQ(sim->takeLines(), std::vector<std::string>{"m:main\rmode mm"});
     std::vector<std::string> shown = outputs();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0],
@@ -124,7 +124,7 @@ TEST_F(DieSeiteTerminal, ScriptRunnerCollectsEchoAndAnswers) {
     EXPECT_EQ(seite.sendDexmodeScript("!echo X\n!cls\n  # c\nm:main\nm:nope\n", answers), 1);
     seite.close(0);
     EXPECT_EQ(str(answers), "X{00}OKm:nope?\r{04} RANGE ERROR");
-    EXPECT_EQ(linesReceived(), (std::vector<std::string>{"m:main", "m:nope"}));
+    EXPECT_EQ(sim->takeLines(), (std::vector<std::string>{"m:main", "m:nope"}));
 }
 
 TEST_F(DieSeiteTerminal, AListStopsAtTheFirstUnansweredLine) {
@@ -135,7 +135,7 @@ TEST_F(DieSeiteTerminal, AListStopsAtTheFirstUnansweredLine) {
     startSim(options);
     typeList("m:main\nm:set\nm:spi");
     EXPECT_TRUE(navigate("vyx:dexmode:sendList"));
-    EXPECT_EQ(linesReceived(), (std::vector<std::string>{"m:main", "m:set"}));
+    EXPECT_EQ(sim->takeLines(), (std::vector<std::string>{"m:main", "m:set"}));
     std::vector<std::string> shown = outputs();
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[1], okZero);
@@ -168,7 +168,7 @@ TEST_F(DieSeiteTerminal, NoConnectionShowsWhyAndSendsNothing) {
         page.setValue("port", c.port);
         sendOne("m:main");
         EXPECT_EQ(html("dexmode_info"), c.info);
-        EXPECT_TRUE(linesReceived().empty());
+        EXPECT_TRUE(sim->takeLines().empty());
         EXPECT_TRUE(outputs().empty());
         EXPECT_FALSE(seite.isOpen());
         EXPECT_EQ(sim->state().clientOpens, 0);

@@ -182,13 +182,6 @@ protected:
         ASSERT_TRUE(sim->start()) << sim->lastError();
         ::setenv("VYX_PORT_COM7", sim->slavePath().c_str(), 1);
     }
-    // The Dexmode lines the device received (framed commands left out).
-    std::vector<std::string> linesReceived() {
-        std::vector<std::string> lines;
-        for (const ZyntraSimReceived& r : sim->takeReceived())
-            if (!r.framed) lines.push_back(r.text);
-        return lines;
-    }
     std::unique_ptr<ZyntraSim> sim;
 #endif
 
@@ -277,7 +270,7 @@ TEST_F(ScriptRunnerTest, ExitCodeFollowsTheAnswers) {
         startSim(options);
         const Outcome r = run({"--run", script(c.script), "--port", "COM7", "--timeout-ms", "300"});
         EXPECT_EQ(r.exitCode, c.exitCode) << c.name << "\n" << r.out << r.err;
-        EXPECT_EQ(linesReceived(), c.sent) << c.name;
+        EXPECT_EQ(sim->takeLines(), c.sent) << c.name;
         for (const std::string& part : c.inReport)
             EXPECT_TRUE(contains(r.out, part)) << c.name << ": " << part << "\n" << r.out;
         if (c.onError[0] == '\0')
