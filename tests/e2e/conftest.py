@@ -16,6 +16,7 @@ import zlib
 import pytest
 from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.remote.webdriver import WebDriver as RemoteDriver
 from selenium.webdriver.support.ui import WebDriverWait
 from selenium.webdriver.webkitgtk.options import Options
@@ -197,6 +198,12 @@ class App:
                 return shown
             assert time.monotonic() < deadline, "%s stayed busy" % status_id
             time.sleep(0.2)  # pacing of the next try, not a wait for a result
+
+    def send_line(self, line, test):
+        """Types the line into the terminal's one-line input, sends it with Return and waits for the
+        Dexmode status line to pass test (as in command)."""
+        self.type_into("dexmode_cmdOne", line)
+        self.command(lambda: self.el("dexmode_cmdOne").send_keys(Keys.RETURN), "dexmode_info", test)
 
     def dialogs(self):
         """The dialogs the program answered from its scripted answers, one line each."""

@@ -14,9 +14,7 @@ def answers(app):
 
 def send_line(app, line, count):
     """Types the line, sends it with Return and waits for the count-th answer block."""
-    app.type_into("dexmode_cmdOne", line)
-    app.command(lambda: app.el("dexmode_cmdOne").send_keys(Keys.RETURN), "dexmode_info",
-                lambda _: len(answers(app)) == count)
+    app.send_line(line, lambda _: len(answers(app)) == count)
 
 
 def test_dexmode_terminal(app):

@@ -2,7 +2,6 @@
 line left unanswered, the device hanging up in the middle of an answer. The page says what
 happened, and the next command works once the device behaves again."""
 import pytest
-from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
 from conftest import Simulator
@@ -48,14 +47,10 @@ def test_unanswered_line(app, simulator):
     Select(app.el("port")).select_by_value("COM3")
     app.tab("mytabScriptTWI")
     simulator.command("misbehave silent")
-    app.type_into("dexmode_cmdOne", "m:main\u00b0ver")
-    app.command(lambda: app.el("dexmode_cmdOne").send_keys(Keys.RETURN), "dexmode_info",
-                "Fehler beim Senden der Daten.")
+    app.send_line("m:main\u00b0ver", "Fehler beim Senden der Daten.")
     assert answers(app) == ["TIMEOUT ERROR"]
     simulator.command("misbehave none")
-    app.type_into("dexmode_cmdOne", "m:main\u00b0ver")
-    app.command(lambda: app.el("dexmode_cmdOne").send_keys(Keys.RETURN), "dexmode_info",
-                lambda _: len(answers(app)) == 2)
+    app.send_line("m:main\u00b0ver", lambda _: len(answers(app)) == 2)
     assert answers(app)[1] == "Zyntra V3.1\nOK\u00a0(status 00=OK)"
     assert app.text("dexmode_info") == ""
 
@@ -73,9 +68,7 @@ def test_device_hangs_up_mid_answer(start_app, workdir):
         Select(app.el("port")).select_by_value("COM3")
         app.tab("mytabScriptTWI")
         first.command("misbehave hangup")
-        app.type_into("dexmode_cmdOne", "m:main\u00b0ver")
-        app.command(lambda: app.el("dexmode_cmdOne").send_keys(Keys.RETURN), "dexmode_info",
-                    "Fehler beim Senden der Daten.")
+        app.send_line("m:main\u00b0ver", "Fehler beim Senden der Daten.")
         assert first.process.wait(15) == 3  # the simulator hung up
         shown = answers(app)
         assert len(shown) == 1 and shown[0].endswith("TIMEOUT ERROR"), shown
