@@ -84,6 +84,24 @@ TEST_F(DieSeiteScripts, SavedListLoadsBackByteForByteAndEachDialogProposesItsOwn
     EXPECT_EQ(str(again.readString("directories", "dexmodeScriptSave")), dir.file("out/copy.txt"));
 }
 
+// Only literals of the program are translated: a list or a file that starts like one
+// ("\xB3\xB3key\xB3\xB3default") is kept byte for byte on its way in and out.
+TEST_F(DieSeiteScripts, TextThatLooksLikeALiteralIsKeptByteForByte) {
+    const std::string marked =
+        "\xB3\xB3"
+        "Error01\xB3\xB3x\r\n\xB3\xB3"
+        "Ende\xB3\xB3y";
+    typeList(marked);
+    dialogs.fileAnswers = {dir.file("typed.txt")};
+    EXPECT_TRUE(navigate("vyx:dexmode:scriptsave"));
+    EXPECT_EQ(dir.read("typed.txt"), marked);
+
+    dir.write("file.txt", marked + "\r\n");
+    dialogs.fileAnswers = {dir.file("file.txt")};
+    EXPECT_TRUE(navigate("vyx:dexmode:scriptload"));
+    EXPECT_EQ(list(), marked + "\r\n");
+}
+
 TEST_F(DieSeiteScripts, SavedNameWithoutExtensionGetsTxt) {
     struct Case {
         const char* typed;
