@@ -2,6 +2,7 @@
 #include "SFileIni.h"
 #include "SLanguage.h"
 #include "TempDir.h"
+#include "WriteFaults.h"
 #include "testing/RecordedProgramStarts.h"
 
 #include <string>
@@ -180,6 +181,22 @@ TEST_F(DieSeiteScripts, FileErrorsAreShownAndLoseNothing) {
         EXPECT_TRUE(dialogs.boxes.empty());
     }
     EXPECT_FALSE(dir.exists("no folder"));
+}
+
+// A save that cannot finish never costs the file it would have replaced.
+TEST_F(DieSeiteScripts, FailedSaveLeavesTheOldFile) {
+    ::mkdir(dir.file("locked").c_str(), 0700);
+    const std::string old = dir.write("locked/list.txt", "m:main\r\n");
+    typeList("m:twi\r\nm:main");
+    dialogs.answers = {IDYES};  // replace the file
+    dialogs.fileAnswers = {old};
+    ReadOnlyFolder folder(dir.file("locked"));
+    if (!folder.ok()) GTEST_SKIP() << "no folder can be made read-only here";
+    EXPECT_TRUE(navigate("vyx:dexmode:scriptsave"));
+    EXPECT_EQ(dir.read("locked/list.txt"), "m:main\r\n");
+    EXPECT_EQ(html("dexmode_info"),
+              "<font class='msgError'>Die Skript-Datei konnte nicht gespeichert werden: " + old + "<br>" +
+                  folder.reason() + "</font>");
 }
 
 TEST_F(DieSeiteScripts, FileNamesAreShownAsTextNotMarkup) {
