@@ -1,5 +1,6 @@
 // The entry function of Zyntra Terminal: the program's global objects, the start of the
 // application with its main window, and the event loop until the main window is gone.
+#include "EndRequests.h"
 #include "MainWnd.h"
 #include "SApplication.h"
 #include "SColorMap.h"
@@ -65,6 +66,15 @@ int main(int argc, char* argv[]) {
     // --automation: the page may be driven by WebKitWebDriver (the end-to-end tests).
     webkitEnableAutomation(hasArgument(argc, argv, "--automation"));
     webkitSetCloseHandler([] { mainWnd.close(); });
+    // Ended from outside (kill, Ctrl+C, the terminal closed): the window closes as its close button
+    // closes it, so the port gets its line back and the unpacked resources go; before the window
+    // exists the loop just ends.
+    EndRequests::watch([] {
+        if (mainWnd.isCreated())
+            mainWnd.close();
+        else
+            globalApplication().quit(0);
+    });
 
     // The page engine needs the display; without one the start-up below says so and ends.
     std::unique_ptr<WebKitEngine> engine;
