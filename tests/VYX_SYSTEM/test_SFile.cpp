@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <memory>
@@ -19,16 +18,6 @@ namespace {
 const char* const kOpenFailed =
     "Fehler beim \xF6"
     "ffnen der Datei '";
-
-std::vector<std::string> folderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(folder.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-        ::closedir(d);
-    }
-    return names;
-}
 }  // namespace
 
 TEST(SFile, ModesAreBinaryUnlessText) {
@@ -206,7 +195,7 @@ TEST(SFile, WholeFileWriteThatFailsLeavesTheOldFile) {
         ASSERT_EQ(boxes.boxes.size(), 1u);  // the second write was not quiet
         EXPECT_EQ(boxes.boxes[0].caption, "Fehler SFile::write(..)");
         EXPECT_EQ(dir.read("list.txt"), old);
-        EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"list.txt"});
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"list.txt"});
     }
 }
 

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>
@@ -23,16 +22,6 @@ std::vector<std::string> entries(const SStringList& list) {
     for (int i = 0; i < list.getCount(); ++i)
         out.push_back(str(list.getAt(i)));
     return out;
-}
-
-std::vector<std::string> folderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(folder.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-        ::closedir(d);
-    }
-    return names;
 }
 
 std::string masked(const std::string& body, int number) {
@@ -241,7 +230,7 @@ TEST_F(SFileIniTest, SavingAndTheLifecycle) {
         ini.writeString("setup", "language", "xx");
     }
     EXPECT_EQ(dir.read("new.cfg"), "\r\n\r\n[setup]\r\nlanguage=fr\r\n");
-    EXPECT_EQ(folderNames(dir.path()).size(), 2u);  // no temporary files left behind
+    EXPECT_EQ(dir.names().size(), 2u);  // no temporary files left behind
 }
 
 TEST_F(SFileIniTest, AFailedSaveKeepsTheOldFileAndTheChanges) {
@@ -265,7 +254,7 @@ TEST_F(SFileIniTest, AFailedSaveKeepsTheOldFileAndTheChanges) {
     EXPECT_TRUE(ini.save());
     EXPECT_EQ(str(ini.getErrorText()), "");
     EXPECT_EQ(dir.read("conf/app.cfg"), "[a]\r\nk=new\r\n");
-    EXPECT_EQ(folderNames(dir.file("conf")), std::vector<std::string>{"app.cfg"});
+    EXPECT_EQ(dir.names("conf"), std::vector<std::string>{"app.cfg"});
 }
 
 TEST_F(SFileIniTest, ReplacingKeepsLinksAndPermissions) {

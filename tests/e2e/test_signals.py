@@ -13,7 +13,6 @@ import subprocess
 import termios
 
 import pytest
-from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
 from conftest import PROGRAM, WAIT
@@ -71,11 +70,7 @@ def test_signal_mid_command_closes_the_window_the_normal_way(start_app, simulato
 
         Select(app.el("port")).select_by_value("COM3")
         app.tab("mytabScriptTWI")
-        commands = app.el("dexmode_cmdList")
-        commands.click()
-        commands.send_keys(Keys.CONTROL, "a")
-        commands.send_keys(Keys.DELETE)
-        commands.send_keys(Keys.ENTER.join(LIST))
+        app.type_list(LIST)
         app.click("btnSendList")
         app.wait_for(lambda _: termios.tcgetattr(line) != before, "the port opened")
         app.wait_for(lambda _: "Zyntra V3.1" in (app.text("dexmode_output") or ""), "the first answer")
