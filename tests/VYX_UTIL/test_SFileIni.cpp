@@ -98,8 +98,10 @@ TEST_F(SFileIniTest, BareLineFeedsEndLinesAndAreSavedAsCrLf) {
         ini.writeString("directories", "dexmodeScriptSave", "/tmp/a\n[setup]\nlanguage=xx");
         ASSERT_TRUE(ini.save()) << c.name;
         const std::string saved = dir.read("test.ini");
+        bool bareLineFeed = false;
         for (size_t i = 0; i < saved.size(); ++i)
-            if (saved[i] == '\n') EXPECT_TRUE(i > 0 && saved[i - 1] == '\r') << c.name << ": " << saved;
+            bareLineFeed = bareLineFeed || (saved[i] == '\n' && (i == 0 || saved[i - 1] != '\r'));
+        EXPECT_FALSE(bareLineFeed) << c.name << ": " << saved;
         SFileIni again;
         load(again, saved);
         EXPECT_EQ(str(again.readString("ports", "COM5")), "/dev/ttyUSB1") << c.name;
