@@ -67,13 +67,12 @@ int main(int argc, char* argv[]) {
     webkitEnableAutomation(hasArgument(argc, argv, "--automation"));
     webkitSetCloseHandler([] { mainWnd.close(); });
     // Ended from outside (kill, Ctrl+C, the terminal closed): the window closes as its close button
-    // closes it, so the port gets its line back and the unpacked resources go; before the window
-    // exists the loop just ends.
+    // closes it, so the port gets its line back and the unpacked resources go. During the start
+    // the window is still building its page: the program then ends once the start is done.
+    static bool looping = false, endRequested = false;
     EndRequests::watch([] {
-        if (mainWnd.isCreated())
-            mainWnd.close();
-        else
-            globalApplication().quit(0);
+        endRequested = true;
+        if (looping) mainWnd.close();
     });
 
     // The page engine needs the display; without one the start-up below says so and ends.
@@ -81,7 +80,11 @@ int main(int argc, char* argv[]) {
     if (windowSystem().init()) engine = std::make_unique<WebKitEngine>();
 
     SApplication& app = globalApplication();
-    int exitCode = app.start(argc, argv) ? app.run() : 0;
+    int exitCode = 0;
+    if (app.start(argc, argv) && !endRequested) {
+        looping = true;
+        exitCode = app.run();
+    }
     // The browser goes before its engine.
     mainWnd.dieSeite.closeBrowser();
     return exitCode;
