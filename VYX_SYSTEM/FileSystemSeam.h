@@ -71,6 +71,20 @@ bool fsCreateUniqueFile(const SString& folder, const SString& prefix, SString& p
 // existing file keeps its permissions.
 bool fsReplaceFile(const SString& path, const char* data, int size);
 
+// Instance locks: a file whose lock tells whether the process that made it still runs, seen alike
+// from every process on the machine. The lock goes with its process however that ends (a crash,
+// a kill), and a process id used again later does not take it over.
+//
+// Creates the lock file at path, held by this process, with the process id as its text; the file
+// appears under its name already held, never free for a moment. The handle is for
+// fsReleaseInstanceLock; -1 on failure.
+int fsCreateInstanceLock(const SString& path);
+void fsReleaseInstanceLock(int lock);
+enum class FsLockState { missing, held, free };
+// Whether a running process holds the lock file at path. Anything that cannot be told (a file
+// that is not a plain file, one that cannot be opened) counts as held.
+FsLockState fsInstanceLockState(const SString& path);
+
 // The running program's own file, whatever its command line says ("" when unknown).
 SString fsOwnProgramPath();
 // The local date and time as "%d.%m.%Y %H:%M:%S".

@@ -1,5 +1,6 @@
 #include "SComPortMap.h"
 
+#include "RawText.h"
 #include "SApplicationConfig.h"
 #include "SFileIni.h"
 #include "SStringList.h"
@@ -7,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -55,7 +57,7 @@ SString SComPortMap::resolve(const SString& portName, SString* rule) {
     const char* fromEnvironment = std::getenv(variable);
     if (fromEnvironment != nullptr && *fromEnvironment != 0) {
         if (rule) *rule = variable;
-        return SString(fromEnvironment);
+        return rawText(fromEnvironment, int(std::strlen(fromEnvironment)));
     }
 
     SString configFile = getConfigFile();

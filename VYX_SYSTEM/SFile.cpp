@@ -184,14 +184,27 @@ SString SFile::readTextFile(const SString& name, SString* errorText) {
 }
 
 bool SFile::writeWhole(const SString& name, const void* bytes, int count, SString* errorText) {
-    SFile file;
     const bool quiet = errorText != nullptr;
-    const bool opened = file.open(name, "w+b", quiet);
-    bool ok = opened && file.write(bytes, count);
-    // The close writes out what the stream buffered: its failure (a full disk) is a failed write.
-    if (opened) ok = file.close() && ok;
-    if (opened && !ok && !quiet) showBox(file.errorText, "Fehler SFile::write(..)");
-    if (errorText != nullptr) *errorText = file.errorText;
+    SString text;
+    bool ok = false;
+    if (name.isEmpty()) {
+        text =
+            "Fehler beim \xF6"
+            "ffnen der Datei, es wurde kein Dateiname \xFC"
+            "bergeben.";
+    } else {
+        ok = fsReplaceFile(name, static_cast<const char*>(bytes), count);
+        if (!ok) {
+            const int error = fsLastError();
+            text = "Fehler beim Schreiben der Datei '";
+            text.append(name);
+            text.append("'\r\n");
+            text.append(SSystem::getErrorText(error));
+            fsSetLastError(error);
+        }
+    }
+    if (!ok && !quiet) showBox(text, "Fehler SFile::write(..)");
+    if (errorText != nullptr) *errorText = text;
     return ok;
 }
 

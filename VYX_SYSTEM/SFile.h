@@ -45,7 +45,8 @@ public:
     bool createTemp(const SString& prefix, const SString& folder = SString(), bool quiet = false);
 
     // Whole-file helpers. Given an error-text string they are quiet and copy the message there;
-    // without one a failure is shown in a message box.
+    // without one a failure is shown in a message box. The writers replace the file in one step
+    // (fsReplaceFile): a failed write leaves the old file as it was.
     static SString readTextFile(const SString& name, SString* errorText = nullptr);
     static bool writeTextFile(const SString& name, const SString& text, SString* errorText = nullptr);
     static bool readFileToMem(const SString& name, SMem& mem, SString* errorText = nullptr);

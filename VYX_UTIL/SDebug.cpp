@@ -1,5 +1,7 @@
 #include "SDebug.h"
 
+#include "RawText.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +51,7 @@ bool SDebug::parseSetting(const char* value, SString& host, int& port) {
     char* end = nullptr;
     long number = std::strtol(colon + 1, &end, 10);
     if (*end != 0 || number < 1 || number > 65535 || colon[1] == '-' || colon[1] == '+') return false;
-    host = SString(value, int(colon - value));
+    host = rawText(value, int(colon - value));
     port = int(number);
     return true;
 }

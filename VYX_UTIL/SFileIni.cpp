@@ -15,6 +15,38 @@ namespace {
 const int kMarkerLength = 16;  // the marker and its '+' or '-'
 const int kHeaderLength = 22;  // bytes that are never masked
 
+// Lines typed with a Linux editor end in a bare line feed; the searches know only CR LF, so such
+// lines get their CR in memory and are written back with it.
+void completeLineEnds(std::string& bytes) {
+    size_t bare = 0;
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) ++bare;
+    if (bare == 0) return;
+    std::string out;
+    out.reserve(bytes.size() + bare);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) out += '\r';
+        out += bytes[i];
+    }
+    bytes.swap(out);
+}
+
+SString withCompleteLineEnds(const SString& text) {
+    std::string bytes(text.getChars(), size_t(text.getLength()));
+    completeLineEnds(bytes);
+    return rawText(bytes.data(), int(bytes.size()));
+}
+
+// A value is one line: a line break in it would end the line, and what follows would be read as
+// a line of its own (a key, or a section header).
+SString firstLine(const SString& text) {
+    const char* chars = text.getChars();
+    int n = 0;
+    while (n < text.getLength() && chars[n] != '\r' && chars[n] != '\n')
+        ++n;
+    return text.left(n);
+}
+
 bool endsWithLineEnd(const SString& text) {
     return rawBytesAt(text, text.getLength() - 2, "\r\n", 2);
 }
@@ -78,6 +110,7 @@ bool SFileIni::open(const SString& name, bool create) {
             bytes[i] ^= mask;
         bytes[kMarkerLength - 1] = '-';
     }
+    completeLineEnds(bytes);
     fileName = name;
     content = rawText(bytes.data(), int(bytes.size()));
     modified = false;
@@ -158,8 +191,12 @@ void SFileIni::insertLine(int pos, const SString& text) {
     content.insert(pos, text);
 }
 
-void SFileIni::writeString(const SString& section, const SString& key, const SString& value) {
+void SFileIni::writeString(const SString& givenSection, const SString& givenKey, const SString& givenValue) {
     modified = true;
+    // The content never holds a bare line feed, so what is saved reads back the same.
+    const SString section = withCompleteLineEnds(givenSection);
+    const SString key = withCompleteLineEnds(givenKey);
+    const SString value = firstLine(givenValue);
     SString line(key);
     line.append('=');
     line.append(value);
@@ -226,10 +263,10 @@ int SFileIni::readSection(const SString& section, SStringList& keys, SStringList
     return taken;
 }
 
-void SFileIni::writeSection(const SString& section, const SString& text) {
+void SFileIni::writeSection(const SString& givenSection, const SString& text) {
     modified = true;
-    SString body;
-    body.append(text);
+    const SString section = withCompleteLineEnds(givenSection);
+    SString body = withCompleteLineEnds(text);
     if (!endsWithLineEnd(body)) body.append("\r\n");
     int bodyStart, bodyEnd;
     if (locateSection(section, bodyStart, bodyEnd)) {

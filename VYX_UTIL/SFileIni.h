@@ -6,8 +6,9 @@ class SStringList;
 
 // A settings file of "[section]" headers and "key=value" lines, held in memory as one text and
 // written back whole: by save(), before another file is opened with the same object, and when a
-// modified object is destroyed (unless its last open or save failed). Lines end with CR LF; keys
-// and section names compare exactly.
+// modified object is destroyed (unless its last open or save failed). Lines end with CR LF; a bare
+// line feed in a file read is taken as CR LF, so a saved file has CR LF throughout. Keys and
+// section names compare exactly.
 //
 // Masked files: a file whose content starts with "[vyxContentMask+" and a decimal number (the
 // header "[vyxContentMask+123]" fills the first 22 bytes) holds every byte from offset 22 on
@@ -38,7 +39,8 @@ public:
     SString readString(const SString& section, const SString& key,
                        const SString& defaultValue = SString()) const;
     // An empty value removes an existing key line; a missing key is added at the end of its
-    // section, a missing section at the end of the content.
+    // section, a missing section at the end of the content. A value is one line: it is cut at its
+    // first CR or LF.
     void writeString(const SString& section, const SString& key, const SString& value);
     // Values of 1000 and more are stored with thousands separators ("19.200"), and reading stops at
     // the first separator: readInt gives 19 for them. Large numbers go through readString.

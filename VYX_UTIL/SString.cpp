@@ -239,8 +239,9 @@ SString& SString::set(const OLECHAR* wide) {
         assign("", 0);
         return *this;
     }
+    // Text from the page is what the user typed or the page holds, never a literal of the program.
     std::string text = codepage::utf16ToCp1252(wide, int(SysStringLen(const_cast<BSTR>(wide))));
-    return set(text.c_str(), int(text.size()));
+    return setRaw(text.data(), int(text.size()));
 }
 
 SString& SString::set(const VARIANT& variant) {

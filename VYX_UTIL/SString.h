@@ -14,7 +14,7 @@
 //   bytes as they are  copies and assignments from another SString, append/insert of an SString,
 //                      appendRepeated, setRaw, mid/left/right/splitOff, the needles of
 //                      find/findReverse/replace and replace's new text, numbers and single
-//                      characters, BSTR and VARIANT text (converted, then taken as characters).
+//                      characters, BSTR and VARIANT text (converted to Windows-1252 and kept).
 // Text that is already a string was looked up when it became one, so bytes from a file, a
 // device or the system stay exactly as they are once they are in a string (setRaw, or rawText()
 // of RawText.h), whatever they begin with.
@@ -40,7 +40,8 @@ public:
     SString& set(char c);
     SString& set(int value);
     SString& set(double value);
-    SString& set(const OLECHAR* wide);  // a BSTR: converted over its full length; null gives ""
+    // A BSTR: converted over its full length, never looked up; null gives "".
+    SString& set(const OLECHAR* wide);
     SString& set(const VARIANT& variant);
 
     SString& operator=(const SString& other) { return set(other); }

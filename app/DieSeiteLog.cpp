@@ -3,10 +3,8 @@
 // kept across runs in a file beside the user configuration file.
 #include "DieSeite.h"
 
-#include "FileSystemSeam.h"
 #include "SDebug.h"
 #include "SFile.h"
-#include "SSystem.h"
 
 #include <chrono>
 #include <ctime>
@@ -187,9 +185,10 @@ void DieSeite::historyAdd(const SString& line) {
     const SString path = historyFilePath();
     // The history is a convenience: a file that cannot be written costs the next run its lines,
     // which the trace says; the user's command goes on.
-    if (!path.isEmpty() && !fsReplaceFile(path, file.getChars(), file.getLength())) {
+    SString error;
+    if (!path.isEmpty() && !SFile::writeTextFile(path, file, &error)) {
         SString trace("DieSeite::historyAdd(..) ");
-        trace.append(path).append(" ").append(SSystem::getErrorText(fsLastError()));
+        trace.append(error);
         globalDebug().trace(trace);
     }
     SString script("historyAdd(");

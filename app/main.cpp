@@ -1,5 +1,6 @@
 // The entry function of Zyntra Terminal: the program's global objects, the start of the
 // application with its main window, and the event loop until the main window is gone.
+#include "EndRequests.h"
 #include "MainWnd.h"
 #include "SApplication.h"
 #include "SColorMap.h"
@@ -65,13 +66,25 @@ int main(int argc, char* argv[]) {
     // --automation: the page may be driven by WebKitWebDriver (the end-to-end tests).
     webkitEnableAutomation(hasArgument(argc, argv, "--automation"));
     webkitSetCloseHandler([] { mainWnd.close(); });
+    // Ended from outside (kill, Ctrl+C, the terminal closed): the window closes as its close button
+    // closes it, so the port gets its line back and the unpacked resources go. During the start
+    // the window is still building its page: the program then ends once the start is done.
+    static bool looping = false, endRequested = false;
+    EndRequests::watch([] {
+        endRequested = true;
+        if (looping) mainWnd.close();
+    });
 
     // The page engine needs the display; without one the start-up below says so and ends.
     std::unique_ptr<WebKitEngine> engine;
     if (windowSystem().init()) engine = std::make_unique<WebKitEngine>();
 
     SApplication& app = globalApplication();
-    int exitCode = app.start(argc, argv) ? app.run() : 0;
+    int exitCode = 0;
+    if (app.start(argc, argv) && !endRequested) {
+        looping = true;
+        exitCode = app.run();
+    }
     // The browser goes before its engine.
     mainWnd.dieSeite.closeBrowser();
     return exitCode;

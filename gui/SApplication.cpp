@@ -2,12 +2,14 @@
 
 #include "Dialogs.h"
 #include "EventLoop.h"
+#include "RawText.h"
 #include "SError.h"
 #include "SFileSystem.h"
 #include "SFrameWindow.h"
 #include "SResources.h"
 
 #include <algorithm>
+#include <cstring>
 
 SApplication& globalApplication() {
     // Never destroyed: windows that are globals themselves deregister in their destructors.
@@ -22,8 +24,8 @@ SApplication::~SApplication() {
 void SApplication::setArguments(int argc, char* argv[]) {
     arguments.clear();
     for (int i = 0; i < argc; ++i)
-        arguments.add(SString(argv[i]));
-    programPath = argc > 0 ? SString(argv[0]) : SString();
+        arguments.add(rawText(argv[i], int(std::strlen(argv[i]))));
+    programPath = argc > 0 ? rawText(argv[0], int(std::strlen(argv[0]))) : SString();
     // A program started through the search path has a bare name as its first argument; its own
     // file is then the one the system ran, so that resources and the restart find it.
     if (!programPath.isEmpty() && programPath.findChar(SFileSystem::separator()) < 0)

@@ -19,7 +19,7 @@ bool readFile(const SString& path, SString& text) {
     while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
         bytes.append(buffer, n);
     std::fclose(file);
-    text.set(bytes.data(), int(bytes.size()));
+    text.setRaw(bytes.data(), int(bytes.size()));
     return true;
 }
 }  // namespace

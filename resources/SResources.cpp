@@ -28,6 +28,10 @@ const char kControlPosIni[] = "controlpos.ini";
 const int kMaxLanguageDepth = 32;
 // Tries of the extraction folder's name before giving up.
 const int kMaxFolderTries = 10000;
+// The extraction folders' names begin with it, in the temporary folder.
+const char kExtractPrefix[] = "_tmpVyxRes";
+// Inside an extraction folder: held by the running instance that made the folder.
+const char kInstanceLock[] = "instance.lock";
 
 SString grouped(uint64_t value) {
     const std::string text = archive::grouped(value);
@@ -114,6 +118,32 @@ SString joinPath(const SString& folder, const SString& name) {
     return path;
 }
 
+// Removes the extraction folders in folder (which ends with a separator) whose instances have
+// ended without removing them (killed, crashed): their lock is free. A folder without a lock file
+// may be one just being made, or one of a program that keeps no lock: it stays. Links are never
+// followed, and a folder with a folder inside stays.
+void removeLeftFolders(const SString& folder) {
+    std::vector<FsFolderEntry> entries;
+    if (!fsReadFolder(folder, entries)) return;
+    const SString prefix(kExtractPrefix);
+    for (const FsFolderEntry& entry : entries) {
+        if (!entry.isFolder || entry.isLink || !rawStartsWith(entry.name, prefix)) continue;
+        SString path = folder;
+        path.append(entry.name);
+        const SString lock = joinPath(path, kInstanceLock);
+        if (fsInstanceLockState(lock) != FsLockState::free) continue;
+        std::vector<FsFolderEntry> files;
+        fsReadFolder(path, files);
+        for (const FsFolderEntry& file : files)
+            if ((!file.isFolder || file.isLink) && file.name != kInstanceLock)
+                fsRemoveFile(joinPath(path, file.name));
+        // The lock goes last: a folder left half-emptied is still known as left behind.
+        fsRemoveFile(lock);
+        if (fsRemoveFolder(path))
+            globalDebug().trace("SResources::init(..) Ordner eines beendeten Programms entfernt: " + path);
+    }
+}
+
 }  // namespace
 
 SResources& globalResources() {
@@ -149,6 +179,11 @@ void SResources::cleanUp() {
     // Extracted files go also after a failed reading: in directory mode nothing uses them.
     for (int i = 0; i < extractedFiles.getCount(); ++i)
         fsRemoveFile(extractedFiles.valueAt(i));
+    if (instanceLock >= 0) {
+        fsRemoveFile(joinPath(extractDirectory, kInstanceLock));
+        fsReleaseInstanceLock(instanceLock);
+        instanceLock = -1;
+    }
     if (!extractDirectory.isEmpty()) fsRemoveFolder(extractDirectory);
     extractedFiles.clear();
     if (initialized && directoryMode && resourceIni.isOpen()) resourceIni.save();
@@ -160,6 +195,7 @@ void SResources::cleanUp() {
 bool SResources::createExtractDirectory() {
     SString folder = tempFolder.isEmpty() ? SFileSystem::getTempFolder() : tempFolder;
     if (folder.isEmpty() || !fsIsSeparator(folder[folder.getLength() - 1])) folder.append(fsPathSeparator);
+    removeLeftFolders(folder);
     const long long stamp = (long long)clock(nullptr);
     bool parentTried = false;
     for (int tryCounter = 0; tryCounter < kMaxFolderTries; ++tryCounter) {
@@ -169,6 +205,12 @@ bool SResources::createExtractDirectory() {
         switch (fsCreatePrivateFolder(name, systemError)) {
             case FsFolderResult::created:
                 extractDirectory = name;
+                // The lock tells later starts that the folder is in use; should it fail, a folder
+                // left behind by a kill stays.
+                instanceLock = fsCreateInstanceLock(joinPath(name, kInstanceLock));
+                if (instanceLock < 0)
+                    globalDebug().trace("SResources::init(..) keine Sperrdatei in " + name + ": " +
+                                        fsErrorText(fsLastError()));
                 return true;
             case FsFolderResult::exists:
                 continue;

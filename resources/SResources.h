@@ -16,6 +16,9 @@ class SFile;
 // mode, the development set-up). getFile(name) gives the path of a readable copy of a resource,
 // getStyle(name) a style text of the window framework, loadLanguage(code) fills the language
 // table. Exactly one instance: globalResources().
+//
+// The temporary folder holds a lock while its program runs; a start removes the folders whose
+// programs were ended before they could remove their own (killed, crashed).
 class SResources {
 public:
     SResources();
@@ -74,6 +77,9 @@ private:
     bool extractEntries(const std::vector<archive::Entry>& entries, SFile& temp);
     void collectLanguageFiles(const SString& folder, const SString& pattern, bool recursive, int depth,
                               SStringList& paths);
+
+    // The lock in the extraction folder that tells later starts this instance still runs.
+    int instanceLock = -1;
 };
 
 SResources& globalResources();

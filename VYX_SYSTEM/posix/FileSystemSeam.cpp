@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -347,6 +348,46 @@ bool fsReplaceFile(const SString& path, const char* data, int size) {
         ::close(dirFd);
     }
     return true;
+}
+
+// An flock lock: it belongs to the open file, so it ends when the process does, and the file's
+// pid text is for people only.
+int fsCreateInstanceLock(const SString& path) {
+    const std::string target = native(path);
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+    // Made and locked under a name of its own, then renamed: a prober never sees it unlocked.
+    const std::string temp =
+        folder + "/.lock" + std::to_string(::getpid()) + "-" + std::to_string(tempCounter.fetch_add(1));
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return -1;
+    const std::string text = std::to_string(::getpid()) + "\n";
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !writeAll(fd, text.data(), int(text.size())) ||
+        ::rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+void fsReleaseInstanceLock(int lock) {
+    if (lock >= 0) ::close(lock);
+}
+
+FsLockState fsInstanceLockState(const SString& path) {
+    const int fd = ::open(native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT ? FsLockState::missing : FsLockState::held;
+    struct stat st;
+    FsLockState state = FsLockState::held;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_SH | LOCK_NB) == 0) {
+        state = FsLockState::free;
+        ::flock(fd, LOCK_UN);
+    }
+    ::close(fd);
+    return state;
 }
 
 SString fsEnvironment(const SString& name, bool* found) {

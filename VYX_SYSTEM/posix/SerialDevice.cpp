@@ -9,6 +9,7 @@
 #include "SerialDevice.h"
 
 #include "FileSystemSeam.h"
+#include "RawText.h"
 
 #include "SStringList.h"
 
@@ -115,7 +116,7 @@ void listDirectory(const SString& folder, const char* prefix, SStringList& names
     while (dirent* entry = readdir(dir)) {
         if (entry->d_name[0] == '.') continue;
         if (prefix == nullptr || std::strncmp(entry->d_name, prefix, std::strlen(prefix)) == 0)
-            names.add(SString(entry->d_name));
+            names.add(rawText(entry->d_name, int(std::strlen(entry->d_name))));
     }
     closedir(dir);
 }
@@ -123,7 +124,7 @@ void listDirectory(const SString& folder, const char* prefix, SStringList& names
 SString realPathOf(const SString& path) {
     char* real = realpath(path, nullptr);
     if (real == nullptr) return path;
-    SString result(real);
+    SString result = rawText(real, int(std::strlen(real)));
     std::free(real);
     return result;
 }

@@ -2,6 +2,7 @@
 // style, window and event objects (see MemoryPage.h for what is and is not implemented).
 
 #include "MemoryObjects.h"
+#include "RawText.h"
 
 #include <cctype>
 #include <map>
@@ -233,8 +234,8 @@ IUnknown* MemoryWindow::find(REFIID riid) {
 HRESULT STDMETHODCALLTYPE MemoryWindow::execScript(BSTR code, BSTR language, VARIANT* pvarRet) {
     const std::string script = bytesOf(code);
     const std::string lang = bytesOf(language);
-    const SString codeText(script.c_str(), int(script.size()));
-    const SString languageText(lang.c_str(), int(lang.size()));
+    const SString codeText = rawText(script.data(), int(script.size()));
+    const SString languageText = rawText(lang.data(), int(lang.size()));
     page.scripts.push_back({codeText, languageText});
     if (pvarRet != nullptr) VariantInit(pvarRet);
     if (page.failScripts) return E_FAIL;
@@ -326,7 +327,7 @@ HRESULT STDMETHODCALLTYPE MemoryDocument::write(SAFEARRAY* psarray) {
     }
     text += written;
     hasContent = true;
-    page.writes.push_back(SString(written.c_str(), int(written.size())));
+    page.writes.push_back(rawText(written.data(), int(written.size())));
     rebuild();
     return S_OK;
 }

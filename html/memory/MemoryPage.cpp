@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "MemoryObjects.h"
+#include "RawText.h"
 
 #include <algorithm>
 
@@ -189,10 +190,10 @@ HRESULT STDMETHODCALLTYPE MemoryBrowser::Navigate2(VARIANT* URL, VARIANT* Flags,
                                                    VARIANT*, VARIANT* Headers) {
     const std::string url = textOfVariant(URL);
     const long flags = longOfVariant(Flags);
-    page.navigations.push_back(SString(url.c_str(), int(url.size())));
+    page.navigations.push_back(rawText(url.data(), int(url.size())));
     page.navigationFlags.push_back(int(flags));
     if (beforeNavigate(url, textOfVariant(TargetFrameName), textOfVariant(Headers), flags)) return S_OK;
-    page.followed.push_back(SString(url.c_str(), int(url.size())));
+    page.followed.push_back(rawText(url.data(), int(url.size())));
     if (url == "about:blank") {
         document.reset();
         documentLoaded = true;
@@ -208,7 +209,7 @@ HRESULT STDMETHODCALLTYPE MemoryBrowser::SetHostNames(LPCOLESTR szContainerApp, 
             ++n;
         app = codepage::utf16ToCp1252(szContainerApp, n);
     }
-    page.calls.push_back(SString("SetHostNames(") + SString(app.c_str(), int(app.size())) + ")");
+    page.calls.push_back(SString("SetHostNames(") + rawText(app.data(), int(app.size())) + ")");
     return S_OK;
 }
 
@@ -283,7 +284,7 @@ int MemoryPage::getElementCount() const {
 
 namespace {
 SString toSString(const std::string& s) {
-    return SString(s.c_str(), int(s.size()));
+    return rawText(s.data(), int(s.size()));
 }
 }  // namespace
 

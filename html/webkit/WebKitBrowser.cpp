@@ -3,6 +3,7 @@
 
 #include "CodePage.h"
 #include "EventLoop.h"
+#include "RawText.h"
 #include "SIEControl.h"
 #include "WebKitEngine.h"
 #include "WebKitObjects.h"
@@ -218,7 +219,7 @@ std::string utf8Of(const SString& text) {
 SString textOfUtf8(const char* utf8) {
     if (utf8 == nullptr) return SString();
     const std::string bytes = codepage::utf8ToCp1252(utf8, int(std::char_traits<char>::length(utf8)));
-    return SString(bytes.data(), int(bytes.size()));
+    return rawText(bytes.data(), int(bytes.size()));
 }
 
 HRESULT runScript(WebKitWebView* view, const SString& script, SString* result) {

@@ -80,7 +80,8 @@ TEST(SComPortMap, DefaultFileIsTheProgramsUserConfigurationFile) {
     EnvVar configHome("XDG_CONFIG_HOME", config.path.c_str());
     SComPortMap::setConfigFile("");
     EXPECT_EQ(std::string(SComPortMap::getConfigFile().getChars()), config.path + "/test_SComPortMap.cfg");
-    config.write("test_SComPortMap.cfg", "[ports]\r\nCOM9=/dev/from-default-file\r\n");
+    // Written as a Linux editor writes it, with bare line feeds.
+    config.write("test_SComPortMap.cfg", "[setup]\nlanguage=de\n[ports]\nCOM9=/dev/from-default-file\n");
     SString rule;
     EXPECT_STREQ(SComPortMap::resolve("com9", &rule), "/dev/from-default-file");
     EXPECT_EQ(std::string(rule.getChars()), "[ports] in " + config.path + "/test_SComPortMap.cfg");

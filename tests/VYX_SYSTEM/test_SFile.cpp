@@ -3,13 +3,16 @@
 #include "SMem.h"
 #include "TempDir.h"
 #include "TestText.h"
+#include "WriteFaults.h"
 #include "testing/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 const char* const kOpenFailed =
@@ -156,7 +159,43 @@ TEST(SFile, WholeFileHelperFailures) {
     // A full disk shows only when the buffered bytes are written out at the close: still a failure.
     if (::access("/dev/full", W_OK) == 0) {
         EXPECT_FALSE(SFile::writeTextFile("/dev/full", "some text", &error));
-        EXPECT_EQ(str(error), "Fehler beim Schreiben: No space left on device");
+        EXPECT_EQ(str(error), "Fehler beim Schreiben der Datei '/dev/full'\r\nNo space left on device");
+    }
+}
+
+// The new content goes to a file of its own beside the old one, which replaces the old one only
+// once it is written whole: a write that fails leaves the old file as it was, and nothing else.
+TEST(SFile, WholeFileWriteThatFailsLeavesTheOldFile) {
+    const std::string old = "m:main\r\nm:twi\r\n";
+    const SString longer = SString().appendRepeated("m:main\r\n", 1000);
+    struct Case {
+        const char* name;
+        bool readOnlyFolder;  // else the disk fills up during the write
+    } cases[] = {{"read-only folder", true}, {"disk full mid-write", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.write("list.txt", old);
+        ScriptedDialogs boxes;
+        SString error;
+        std::string reason = "File too large";
+        {
+            std::unique_ptr<ReadOnlyFolder> folder;
+            std::unique_ptr<FileSizeLimit> limit;
+            if (c.readOnlyFolder)
+                folder = std::make_unique<ReadOnlyFolder>(dir.path());
+            else
+                limit = std::make_unique<FileSizeLimit>(1024);
+            if (!(folder ? folder->ok() : limit->ok())) continue;
+            if (folder) reason = folder->reason();
+            EXPECT_FALSE(SFile::writeTextFile(path.c_str(), longer, &error));
+            EXPECT_FALSE(SFile::writeTextFile(path.c_str(), longer));
+        }
+        EXPECT_EQ(str(error), "Fehler beim Schreiben der Datei '" + path + "'\r\n" + reason);
+        ASSERT_EQ(boxes.boxes.size(), 1u);  // the second write was not quiet
+        EXPECT_EQ(boxes.boxes[0].caption, "Fehler SFile::write(..)");
+        EXPECT_EQ(dir.read("list.txt"), old);
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"list.txt"});
     }
 }
 

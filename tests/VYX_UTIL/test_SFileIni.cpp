@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>
@@ -23,16 +22,6 @@ std::vector<std::string> entries(const SStringList& list) {
     for (int i = 0; i < list.getCount(); ++i)
         out.push_back(str(list.getAt(i)));
     return out;
-}
-
-std::vector<std::string> folderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(folder.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-        ::closedir(d);
-    }
-    return names;
 }
 
 std::string masked(const std::string& body, int number) {
@@ -69,7 +58,8 @@ TEST_F(SFileIniTest, ReadsKeysOnlyInsideTheirSection) {
         {"Other", "Last", "end"},
         {"Indented", "x", "default"},  // a header preceded by blanks is no header
         {"comportcom3", "Baud", "default"},
-        {"Lower", "k", "lf\nnext=2"},  // only CR LF ends a line
+        {"Lower", "k", "lf"},  // a bare line feed ends a line too
+        {"Lower", "next", "2"},
         {"Missing", "Baud", "default"},
     };
     for (const Case& c : cases)
@@ -80,6 +70,45 @@ TEST_F(SFileIniTest, ReadsKeysOnlyInsideTheirSection) {
     EXPECT_EQ(ini.readInt("Other", "Missing", 19200), 19);  // the default goes the same way
     EXPECT_EQ(ini.readInt("Other", "Missing", 999), 999);
     EXPECT_FALSE(ini.isModified());
+}
+
+TEST_F(SFileIniTest, BareLineFeedsEndLinesAndAreSavedAsCrLf) {
+    // As a Linux editor writes the file: every line, the last one included, ends in a line feed.
+    struct Case {
+        const char* name;
+        const char* file;
+    } cases[] = {
+        {"line feeds", "[setup]\nlanguage=en\n\n[ports]\nCOM3=/dev/ttyUSB0\nCOM4=/dev/ttyACM0\n"},
+        {"mixed", "[setup]\r\nlanguage=en\n[ports]\nCOM3=/dev/ttyUSB0\r\nCOM4=/dev/ttyACM0"},
+        {"line feed first", "\n[setup]\nlanguage=en\r\n[ports]\r\nCOM3=/dev/ttyUSB0\nCOM4=/dev/ttyACM0\n"},
+    };
+    for (const Case& c : cases) {
+        SFileIni ini;
+        load(ini, c.file);
+        EXPECT_EQ(str(ini.readString("setup", "language")), "en") << c.name;
+        EXPECT_EQ(str(ini.readString("ports", "COM3")), "/dev/ttyUSB0") << c.name;
+        SStringList keys, values;
+        EXPECT_EQ(ini.readSection("ports", keys, &values), 2) << c.name;
+        EXPECT_EQ(entries(values), (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyACM0"})) << c.name;
+        EXPECT_EQ(dir.read("test.ini"), c.file) << c.name << ": nothing written while unmodified";
+
+        ini.writeString("ports", "COM5", "/dev/ttyUSB1");
+        ini.writeString("setup", "language", "de");
+        // A value is one line: a file name with a line feed cannot add a line of its own.
+        ini.writeString("directories", "dexmodeScriptSave", "/tmp/a\n[setup]\nlanguage=xx");
+        ASSERT_TRUE(ini.save()) << c.name;
+        const std::string saved = dir.read("test.ini");
+        bool bareLineFeed = false;
+        for (size_t i = 0; i < saved.size(); ++i)
+            bareLineFeed = bareLineFeed || (saved[i] == '\n' && (i == 0 || saved[i - 1] != '\r'));
+        EXPECT_FALSE(bareLineFeed) << c.name << ": " << saved;
+        SFileIni again;
+        load(again, saved);
+        EXPECT_EQ(str(again.readString("ports", "COM5")), "/dev/ttyUSB1") << c.name;
+        EXPECT_EQ(str(again.readString("ports", "COM4")), "/dev/ttyACM0") << c.name;
+        EXPECT_EQ(str(again.readString("setup", "language")), "de") << c.name;
+        EXPECT_EQ(str(again.readString("directories", "dexmodeScriptSave")), "/tmp/a") << c.name;
+    }
 }
 
 TEST_F(SFileIniTest, WritesEditTheContentInPlace) {
@@ -203,7 +232,7 @@ TEST_F(SFileIniTest, SavingAndTheLifecycle) {
         ini.writeString("setup", "language", "xx");
     }
     EXPECT_EQ(dir.read("new.cfg"), "\r\n\r\n[setup]\r\nlanguage=fr\r\n");
-    EXPECT_EQ(folderNames(dir.path()).size(), 2u);  // no temporary files left behind
+    EXPECT_EQ(dir.names().size(), 2u);  // no temporary files left behind
 }
 
 TEST_F(SFileIniTest, AFailedSaveKeepsTheOldFileAndTheChanges) {
@@ -227,7 +256,7 @@ TEST_F(SFileIniTest, AFailedSaveKeepsTheOldFileAndTheChanges) {
     EXPECT_TRUE(ini.save());
     EXPECT_EQ(str(ini.getErrorText()), "");
     EXPECT_EQ(dir.read("conf/app.cfg"), "[a]\r\nk=new\r\n");
-    EXPECT_EQ(folderNames(dir.file("conf")), std::vector<std::string>{"app.cfg"});
+    EXPECT_EQ(dir.names("conf"), std::vector<std::string>{"app.cfg"});
 }
 
 TEST_F(SFileIniTest, ReplacingKeepsLinksAndPermissions) {

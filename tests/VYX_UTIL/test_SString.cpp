@@ -350,6 +350,26 @@ TEST(SString, LanguageTableRulePerOperation) {
         {"mid", [&] { return SString("-").append(bytes).mid(1); }, asBytes},
         {"splitOff", [&] { return SString(bytes).append("|").splitOff("|"); }, asBytes},
         {"replace", [&] { return SString("a-b").replace("-", literal, true); }, "a" + asBytes + "b"},
+        // Text from the page: what the user typed, never a literal of the program.
+        {"BSTR",
+         [&] {
+             BSTR b = SysAllocString(u"\u00B3\u00B3" "Ende\u00B3\u00B3x");
+             SString s(b);
+             SysFreeString(b);
+             return s;
+         },
+         asBytes},
+        {"VARIANT",
+         [&] {
+             VARIANT v;
+             VariantInit(&v);
+             v.vt = VT_BSTR;
+             v.bstrVal = SysAllocString(u"\u00B3\u00B3" "Ende\u00B3\u00B3x");
+             SString s(v);
+             VariantClear(&v);
+             return s;
+         },
+         asBytes},
     };
     for (const Case& c : cases)
         EXPECT_EQ(str(c.make()), c.expected) << c.operation;

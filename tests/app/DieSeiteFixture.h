@@ -13,6 +13,7 @@
 
 #include "DieSeite.h"
 #include "MemoryPage.h"
+#include "RawText.h"
 #include "SFile.h"
 #include "SFileIni.h"
 #include "SResources.h"
@@ -98,9 +99,10 @@ protected:
         return page.fireNavigation(url.c_str());
     }
 
-    // The user types a command list (the list is read as the element's inner text).
-    void typeList(const char* list) {
-        ASSERT_TRUE(seite.setElementText("dexmode_cmdList", list));
+    // The user types a command list (the list is read as the element's inner text); typed text
+    // is never a literal of the program, whatever it starts with.
+    void typeList(const std::string& list) {
+        ASSERT_TRUE(seite.setElementText("dexmode_cmdList", rawText(list.data(), int(list.size()))));
     }
 
     std::string text(const char* id) const {

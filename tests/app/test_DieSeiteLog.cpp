@@ -2,6 +2,7 @@
 #include "DieSeiteFixture.h"
 #include "SFileIni.h"
 #include "TempDir.h"
+#include "WriteFaults.h"
 
 #include <regex>
 #include <string>
@@ -228,4 +229,21 @@ TEST_F(DieSeiteLog, OutputSavesAsTextOrHtmlByTheExtension) {
     EXPECT_NE(info.find("msgError"), std::string::npos) << info;
     EXPECT_NE(info.find("Die Ausgabe konnte nicht gespeichert werden:"), std::string::npos) << info;
     EXPECT_NE(info.find("No such file or directory"), std::string::npos) << info;
+}
+
+// The disk fills up while the output is saved over an earlier file: that file stays as it was.
+TEST_F(DieSeiteLog, FailedSaveLeavesTheOldFile) {
+    const std::string old = dir.write("out.txt", "earlier\r\n");
+    for (int i = 0; i < 100; ++i)
+        seite.outputWriteAnswer("{00}OK with a longer text to fill the file");
+    dialogs.answers = {IDYES};  // replace the file
+    dialogs.fileAnswers = {old};
+    {
+        FileSizeLimit limit(1024);
+        ASSERT_TRUE(limit.ok());
+        EXPECT_TRUE(navigate("vyx:dexmode:outputsave"));
+    }
+    EXPECT_EQ(dir.read("out.txt"), "earlier\r\n");
+    EXPECT_EQ(html("dexmode_info"), "<font class='msgError'>Die Ausgabe konnte nicht gespeichert werden: " +
+                                        old + "<br>File too large</font>");
 }

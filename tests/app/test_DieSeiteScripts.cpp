@@ -2,6 +2,7 @@
 #include "SFileIni.h"
 #include "SLanguage.h"
 #include "TempDir.h"
+#include "WriteFaults.h"
 #include "testing/RecordedProgramStarts.h"
 
 #include <string>
@@ -84,6 +85,24 @@ TEST_F(DieSeiteScripts, SavedListLoadsBackByteForByteAndEachDialogProposesItsOwn
     EXPECT_EQ(str(again.readString("directories", "dexmodeScriptSave")), dir.file("out/copy.txt"));
 }
 
+// Only literals of the program are translated: a list or a file that starts like one
+// ("\xB3\xB3key\xB3\xB3default") is kept byte for byte on its way in and out.
+TEST_F(DieSeiteScripts, TextThatLooksLikeALiteralIsKeptByteForByte) {
+    const std::string marked =
+        "\xB3\xB3"
+        "Error01\xB3\xB3x\r\n\xB3\xB3"
+        "Ende\xB3\xB3y";
+    typeList(marked);
+    dialogs.fileAnswers = {dir.file("typed.txt")};
+    EXPECT_TRUE(navigate("vyx:dexmode:scriptsave"));
+    EXPECT_EQ(dir.read("typed.txt"), marked);
+
+    dir.write("file.txt", marked + "\r\n");
+    dialogs.fileAnswers = {dir.file("file.txt")};
+    EXPECT_TRUE(navigate("vyx:dexmode:scriptload"));
+    EXPECT_EQ(list(), marked + "\r\n");
+}
+
 TEST_F(DieSeiteScripts, SavedNameWithoutExtensionGetsTxt) {
     struct Case {
         const char* typed;
@@ -162,6 +181,22 @@ TEST_F(DieSeiteScripts, FileErrorsAreShownAndLoseNothing) {
         EXPECT_TRUE(dialogs.boxes.empty());
     }
     EXPECT_FALSE(dir.exists("no folder"));
+}
+
+// A save that cannot finish never costs the file it would have replaced.
+TEST_F(DieSeiteScripts, FailedSaveLeavesTheOldFile) {
+    ::mkdir(dir.file("locked").c_str(), 0700);
+    const std::string old = dir.write("locked/list.txt", "m:main\r\n");
+    typeList("m:twi\r\nm:main");
+    dialogs.answers = {IDYES};  // replace the file
+    dialogs.fileAnswers = {old};
+    ReadOnlyFolder folder(dir.file("locked"));
+    if (!folder.ok()) GTEST_SKIP() << "no folder can be made read-only here";
+    EXPECT_TRUE(navigate("vyx:dexmode:scriptsave"));
+    EXPECT_EQ(dir.read("locked/list.txt"), "m:main\r\n");
+    EXPECT_EQ(html("dexmode_info"),
+              "<font class='msgError'>Die Skript-Datei konnte nicht gespeichert werden: " + old + "<br>" +
+                  folder.reason() + "</font>");
 }
 
 TEST_F(DieSeiteScripts, FileNamesAreShownAsTextNotMarkup) {

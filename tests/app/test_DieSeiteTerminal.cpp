@@ -107,6 +107,32 @@ TEST_F(DieSeiteTerminal, DegreeSignIsACarriageReturnInsideOneLine) {
     EXPECT_EQ(value("dexmode_cmdOne"), "");
 }
 
+// The language table translates literals of the program only: a line typed in the page that
+// starts like one ("\xB3\xB3key\xB3\xB3default") reaches the device, the output and the device's
+// answer byte for byte.
+TEST_F(DieSeiteTerminal, TypedTextThatLooksLikeALiteralIsSentAsTyped) {
+    const std::string typed =
+        "\xB3\xB3"
+        "Error01\xB3\xB3x";
+    struct Case {
+        const char* from;
+        const char* command;
+    } cases[] = {{"one-line input", "vyx:dexmode:send"}, {"command list", "vyx:dexmode:sendList"}};
+    startSim();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from);
+        page.setValue("dexmode_cmdOne", rawText(typed.data(), int(typed.size())));
+        typeList(typed);
+        EXPECT_TRUE(navigate(c.command));
+        EXPECT_EQ(sim->takeLines(), std::vector<std::string>{typed});
+        const std::vector<std::string> shown = outputs();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[0], "<font class=dexmode_cmd>" + typed + "</font><br>");
+        EXPECT_EQ(shown[1].find("<div class=dexmode_answerERROR>" + typed + "?<br> UNKNOWN CMD ERROR"), 0u)
+            << shown[1];
+    }
+}
+
 TEST_F(DieSeiteTerminal, DeviceTextIsEncodedBeforeItIsShown) {
     startSim();
     sendOne("<b>'x'</b>");

@@ -199,6 +199,14 @@ class App:
             assert time.monotonic() < deadline, "%s stayed busy" % status_id
             time.sleep(0.2)  # pacing of the next try, not a wait for a result
 
+    def type_list(self, lines):
+        """Replaces the command list with lines, typed as a user types them (Return between)."""
+        commands = self.el("dexmode_cmdList")
+        commands.click()
+        commands.send_keys(Keys.CONTROL, "a")
+        commands.send_keys(Keys.DELETE)
+        commands.send_keys(Keys.ENTER.join(lines))
+
     def send_line(self, line, test):
         """Types the line into the terminal's one-line input, sends it with Return and waits for the
         Dexmode status line to pass test (as in command)."""

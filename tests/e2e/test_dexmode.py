@@ -1,7 +1,6 @@
 """The Dexmode terminal as a user works it: a line typed and sent with Return, a command list with
 comments, !echo and !cls, the degree sign typed as the command separator, an error answer shown
 with its status text, and the output cleared."""
-from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
 
@@ -36,13 +35,8 @@ def test_dexmode_terminal(app):
     assert text == "spiSpeed?\n RANGE ERROR\u00a0(status 04=Wert au\u00dferhalb des Bereichs)"
 
     # A list: comments are skipped, !echo shows its text, !cls clears what came before.
-    lst = app.el("dexmode_cmdList")
-    lst.click()
-    lst.send_keys(Keys.CONTROL, "a")
-    lst.send_keys(Keys.DELETE)
-    lines = ["# Modul-Adressen", "!echo vor dem Leeren", "m:main\u00b0ver", "!cls",
-             "!echo Adressen am TWI-Bus", "m:main\u00b0mode mm\u00b0m:twi\u00b0scan"]
-    lst.send_keys(Keys.ENTER.join(lines))
+    app.type_list(["# Modul-Adressen", "!echo vor dem Leeren", "m:main\u00b0ver", "!cls",
+                   "!echo Adressen am TWI-Bus", "m:main\u00b0mode mm\u00b0m:twi\u00b0scan"])
     app.command("btnSendList", "dexmode_info",
                 lambda _: len(answers(app)) == 2 and "TWI" in answers(app)[1][1])
     assert answers(app) == [["dexmode_comment", "Adressen am TWI-Bus"],

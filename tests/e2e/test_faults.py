@@ -57,8 +57,7 @@ def test_unanswered_line(app, simulator):
 
 def test_device_hangs_up_mid_answer(start_app, workdir):
     """COM3 is mapped in the configuration file here, so that the port can be pointed at a new
-    device after the first one has gone, as when a device is plugged in again. The file is written
-    with CR LF line ends: the configuration reader ends lines only there."""
+    device after the first one has gone, as when a device is plugged in again."""
     config = workdir / "config" / "zyntra-terminal.cfg"
     first = Simulator("--scope", "lines")
     second = None

@@ -13,7 +13,6 @@ import time
 
 import pytest
 
-from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
 from conftest import PROGRAM, WAIT
@@ -71,11 +70,7 @@ def test_script_save_and_load(start_app, simulator, workdir):
                     VYX_TEST_FILE_ANSWERS=":".join([str(saved), str(prepared), str(missing), "", str(saved)]))
     Select(app.el("port")).select_by_value("COM3")
     app.tab("mytabScriptTWI")
-    lst = app.el("dexmode_cmdList")
-    lst.click()
-    lst.send_keys(Keys.CONTROL, "a")
-    lst.send_keys(Keys.DELETE)
-    lst.send_keys(Keys.ENTER.join(["# Temperatur", "m:main\u00b0mode mm\u00b0m:twi\u00b0w 48 00\u00b0r 48 02"]))
+    app.type_list(["# Temperatur", "m:main\u00b0mode mm\u00b0m:twi\u00b0w 48 00\u00b0r 48 02"])
 
     app.click("btnScriptSave")
     app.wait_for(lambda _: saved.exists() and saved.stat().st_size > 0, "the saved file")

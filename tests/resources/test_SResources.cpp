@@ -1,8 +1,14 @@
+#include "FileSystemSeam.h"
 #include "ResourceFixture.h"
 #include "SLanguage.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <fstream>
 
@@ -156,6 +162,88 @@ TEST_F(SResourcesTest, TryCounterSkipsEveryExistingName) {
     make(program).init();
     EXPECT_EQ(str(res->extractDirectory), extractFolder(2));
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+namespace {
+
+// A process that holds the lock file at path, as a running program does; ended, it has let go.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string& path) {
+        int ready[2];
+        if (::pipe(ready) != 0) return;
+        pid = ::fork();
+        if (pid == 0) {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0600);
+            if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(1);
+            if (::write(ready[1], "x", 1) != 1) ::_exit(1);
+            ::pause();
+            ::_exit(0);
+        }
+        char c = 0;
+        const bool locked = pid > 0 && ::read(ready[0], &c, 1) == 1;
+        ::close(ready[0]);
+        ::close(ready[1]);
+        EXPECT_TRUE(locked);
+        // Its process id as the program writes it.
+        std::ofstream(path) << pid << "\n";
+    }
+    ~LockHolder() { end(); }
+    void end() {
+        if (pid <= 0) return;
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+    pid_t pid = -1;
+};
+
+}  // namespace
+
+// A start removes the extraction folders of programs that were killed before they could, and
+// nothing else: not the folder of a program still running, not one without a lock (which may be
+// being made), not what a link leads to.
+TEST_F(SResourcesTest, FoldersOfEndedProgramsAreRemovedAtTheNextStart) {
+    const std::string program = image(withInis({{"a.txt", "alpha"}}));
+    for (const char* folder : {"tmp", "tmp/_tmpVyxRes0_ended", "tmp/_tmpVyxRes0_running",
+                               "tmp/_tmpVyxRes0_unlocked", "tmp/other", "elsewhere"})
+        ASSERT_EQ(::mkdir(dir.file(folder).c_str(), 0700), 0) << folder;
+    dir.write("tmp/_tmpVyxRes0_ended/dieseite.htm", "page");
+    {
+        LockHolder killed(dir.file("tmp/_tmpVyxRes0_ended/instance.lock"));
+        killed.end();
+    }
+    dir.write("tmp/_tmpVyxRes0_running/dieseite.htm", "page");
+    LockHolder running(dir.file("tmp/_tmpVyxRes0_running/instance.lock"));
+    dir.write("tmp/_tmpVyxRes0_unlocked/dieseite.htm", "page");
+    dir.write("elsewhere/instance.lock", "1\n");
+    ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), dir.file("tmp/_tmpVyxRes0_link").c_str()), 0);
+    dir.write("tmp/other/instance.lock", "1\n");
+    dir.write("tmp/_tmpVyxRes0_file", "");
+
+    make(program).init();
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_FALSE(dir.exists("tmp/_tmpVyxRes0_ended"));
+    for (const char* kept : {"tmp/_tmpVyxRes0_running/dieseite.htm", "tmp/_tmpVyxRes0_running/instance.lock",
+                             "tmp/_tmpVyxRes0_unlocked/dieseite.htm", "elsewhere/instance.lock",
+                             "tmp/_tmpVyxRes0_link", "tmp/other/instance.lock", "tmp/_tmpVyxRes0_file"})
+        EXPECT_TRUE(dir.exists(kept)) << kept;
+    // This start's own folder is held as long as it runs, and has its process id in the lock.
+    const std::string ownLock = extractFolder(0) + "/instance.lock";
+    EXPECT_EQ(fsInstanceLockState(ownLock.c_str()), FsLockState::held);
+    EXPECT_EQ(TempDir::readPath(ownLock), std::to_string(::getpid()) + "\n");
+    EXPECT_EQ(fsInstanceLockState(dir.file("tmp/_tmpVyxRes0_running/instance.lock").c_str()),
+              FsLockState::held);
+    EXPECT_EQ(fsInstanceLockState(dir.file("tmp/_tmpVyxRes0_unlocked/instance.lock").c_str()),
+              FsLockState::missing);
+    res.reset();
+    EXPECT_FALSE(dir.exists("tmp/_tmpVyxRes0_1234"));
+
+    // Once the running program is killed too, its folder goes at the next start.
+    running.end();
+    make(program).init();
+    EXPECT_FALSE(dir.exists("tmp/_tmpVyxRes0_running"));
+    EXPECT_TRUE(dir.exists("tmp/_tmpVyxRes0_unlocked/dieseite.htm"));
 }
 
 TEST_F(SResourcesTest, MarkerZeroIsDirectoryModeWithItsFilesCreated) {

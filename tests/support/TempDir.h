@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 // A private temporary folder (mkdtemp under $TMPDIR, else /tmp), removed with everything in it
 // when the object goes. Links inside are removed, never followed.
@@ -63,6 +65,17 @@ public:
         return text.str();
     }
     bool exists(const std::string& name) const { return ::access(file(name).c_str(), F_OK) == 0; }
+    // The names in the folder name inside this one ("" for this one itself), "." and ".." left
+    // out, in the file system's order.
+    std::vector<std::string> names(const std::string& name = "") const {
+        std::vector<std::string> found;
+        if (DIR* d = ::opendir(name.empty() ? folder.c_str() : file(name).c_str())) {
+            while (dirent* e = ::readdir(d))
+                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") found.push_back(e->d_name);
+            ::closedir(d);
+        }
+        return found;
+    }
 
 private:
     std::string folder;

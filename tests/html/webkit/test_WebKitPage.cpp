@@ -139,6 +139,18 @@ TEST_F(WebKitPageTest, WrittenPageIsShownInTheParentAndItsElementsReadAndWritten
     SString value;
     EXPECT_EQ(field.getValue(value), 1);
     EXPECT_EQ(value, "Wert \xB0\xE4\xB4");
+    // Typed text that starts like a literal of the program is not one: it comes back as typed.
+    ASSERT_EQ(host.sendJS("document.getElementById('field').value='\\u00B3\\u00B3Error01\\u00B3\\u00B3x';"),
+              1);
+    EXPECT_EQ(field.getValue(value), 1);
+    EXPECT_EQ(std::string(value.getChars(), size_t(value.getLength())),
+              "\xB3\xB3"
+              "Error01\xB3\xB3x");
+    ASSERT_EQ(
+        host.sendJS("document.getElementById('probe').innerText=document.getElementById('field').value;"), 1);
+    EXPECT_EQ(std::string(host.innerText("probe").getChars()),
+              "\xB3\xB3"
+              "Error01\xB3\xB3x");
 
     SHtmlInputElement box;
     ASSERT_TRUE(box.attachById(document, "box"));
