@@ -333,10 +333,9 @@ void SComPort::readerLoop() {
             int n = serialReadAvailable(h, chunk, int(sizeof chunk));
             if (n < 0) deviceLost.store(true);
             if (n <= 0) break;
-            for (int i = 0; i < n; ++i) {
+            for (int i = 0; i < n; ++i)
                 onReceive(chunk[i]);
-                receiveBuffer.put(chunk[i]);
-            }
+            receiveBuffer.put(chunk, n);
             EventLoop::wake();  // a read waiting for these bytes looks at once
         }
     }

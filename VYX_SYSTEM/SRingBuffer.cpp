@@ -15,10 +15,7 @@ void SRingBuffer::reset(int capacity) {
     droppedUntaken = 0;
 }
 
-bool SRingBuffer::put(unsigned char byte) {
-    std::lock_guard<std::mutex> guard(lock);
-    const int capacity = getSize();
-    if (capacity <= 0) return false;
+void SRingBuffer::putLocked(unsigned char byte, int capacity) {
     getData()[writePos] = byte;
     if (readPos == writePos && !empty) {
         readPos = (readPos + 1) % capacity;
@@ -27,6 +24,18 @@ bool SRingBuffer::put(unsigned char byte) {
     }
     writePos = (writePos + 1) % capacity;
     empty = false;
+}
+
+bool SRingBuffer::put(unsigned char byte) {
+    return put(&byte, 1);
+}
+
+bool SRingBuffer::put(const unsigned char* bytes, int count) {
+    std::lock_guard<std::mutex> guard(lock);
+    const int capacity = getSize();
+    if (capacity <= 0) return false;
+    for (int i = 0; i < count; ++i)
+        putLocked(bytes[i], capacity);
     return true;
 }
 

@@ -21,6 +21,9 @@ public:
     // False when the buffer has no storage; otherwise stores the byte, dropping the oldest one
     // when full.
     bool put(unsigned char byte);
+    // The same for count bytes in order, under one lock: a reader thread that puts byte by byte
+    // would contend with the taker for every byte.
+    bool put(const unsigned char* bytes, int count);
     int getAvailable() const;
     // The byte index places after the oldest; false when index is not below getAvailable().
     bool peek(int index, unsigned char& byte) const;
@@ -36,6 +39,7 @@ public:
 
 private:
     int availableLocked() const;
+    void putLocked(unsigned char byte, int capacity);
 
     // Both positions and the flag change together, and a put into a full buffer moves the read
     // position as well, so one lock guards them all; it is held only for a few byte copies.

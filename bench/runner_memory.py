@@ -65,7 +65,8 @@ def main():
         env.pop("VYX_TRACE", None)
         scripts = {n: write_script(folder, n) for n in SIZES}
         print("runner peak RSS (median of %d runs), simulator unpaced" % runs)
-        print("%-6s %14s %14s %8s %12s" % ("report", "100 lines", "10000 lines", "ratio", "10000 time"))
+        print("%-6s %14s %14s %12s %8s %12s" % ("report", "100 lines", "10000 lines", "growth", "ratio",
+                                                  "10000 time"))
         worst = 0.0
         try:
             for report in FORMATS:
@@ -77,8 +78,9 @@ def main():
                     took[n] = statistics.median(r[1] for r in results)
                 ratio = peak[SIZES[1]] / peak[SIZES[0]]
                 worst = max(worst, ratio)
-                print("%-6s %11d KiB %11d KiB %8.3f %10.1f s" % (report, peak[SIZES[0]], peak[SIZES[1]], ratio,
-                                                                took[SIZES[1]]))
+                print("%-6s %11d KiB %11d KiB %+8d KiB %8.3f %10.1f s" %
+                      (report, peak[SIZES[0]], peak[SIZES[1]], peak[SIZES[1]] - peak[SIZES[0]], ratio,
+                       took[SIZES[1]]))
         finally:
             sim.terminate()
             sim.wait()
