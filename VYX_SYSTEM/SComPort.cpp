@@ -276,7 +276,7 @@ int SComPort::readUntil(SMem& buffer, int timeoutMs, const SString& terminator) 
     buffer.setSize(500);
     int received = 0;
     bool found = false;
-    bool failed = false;  // the port was closed, or bytes were lost
+    bool failed = false;  // bytes were lost
     const int length = terminator.getLength();
     const unsigned char* wanted = reinterpret_cast<const unsigned char*>(terminator.getChars());
     int remaining = timeoutMs;

@@ -79,47 +79,45 @@ struct Exchange {
 // The lines of the script file, read as the run goes: a script of any length is never held whole.
 class ScriptLines {
 public:
-    // False with the system's reason in error when the file cannot be opened.
+    // False with the system's reason in error when the file cannot be opened or its start cannot
+    // be read, so such a file fails before the device is touched.
     bool open(const SString& path, SString& error) {
-        if (file.open(path, "rb", true)) return true;
+        if (file.open(path, "rb", true) && fill()) return true;
         error = file.getErrorText();
         return false;
     }
     // The next line without its line feed; false at the end of the file or when reading failed
     // (error then holds the reason).
     bool next(SString& line, SString& error) {
-        for (;;) {
-            const size_t end = pending.find('\n', scanned);
-            if (end != std::string::npos) {
-                line.setRaw(pending.data(), int(end));
-                pending.erase(0, end + 1);
-                scanned = 0;
-                return true;
-            }
-            scanned = pending.size();
-            if (atEnd) break;
-            char chunk[4096];
-            const int n = file.readBytes(chunk, int(sizeof chunk));
-            if (n > 0) {
-                pending.append(chunk, size_t(n));
-                continue;
-            }
-            atEnd = true;
-            if (!file.getErrorText().isEmpty()) {
+        size_t end;
+        while ((end = pending.find('\n', begin)) == std::string::npos && !atEnd) {
+            if (!fill()) {
                 error = file.getErrorText();
                 return false;
             }
         }
-        if (pending.empty()) return false;
-        line.setRaw(pending.data(), int(pending.size()));
-        pending.clear();
+        if (end == std::string::npos) end = pending.size();
+        if (begin >= end && atEnd) return false;
+        line.setRaw(pending.data() + begin, int(end - begin));
+        begin = end + 1;
         return true;
     }
 
 private:
+    // Reads the next piece of the file behind what is pending; false on a read error.
+    bool fill() {
+        pending.erase(0, begin);
+        begin = 0;
+        char chunk[4096];
+        const int n = file.readBytes(chunk, int(sizeof chunk));
+        pending.append(chunk, size_t(n));
+        atEnd = n == 0;
+        return n > 0 || file.getErrorText().isEmpty();
+    }
+
     SFile file;
-    std::string pending;  // read, not yet handed out
-    size_t scanned = 0;   // pending holds no line feed before this
+    std::string pending;  // read, from begin on not yet handed out
+    size_t begin = 0;
     bool atEnd = false;
 };
 
