@@ -76,51 +76,6 @@ struct Exchange {
     int lost = 0;  // bytes of the answer the full receive buffer dropped
 };
 
-// The lines of the script file, read as the run goes: a script of any length is never held whole.
-class ScriptLines {
-public:
-    // False with the system's reason in error when the file cannot be opened or its start cannot
-    // be read, so such a file fails before the device is touched.
-    bool open(const SString& path, SString& error) {
-        if (file.open(path, "rb", true) && fill()) return true;
-        error = file.getErrorText();
-        return false;
-    }
-    // The next line without its line feed; false at the end of the file or when reading failed
-    // (error then holds the reason).
-    bool next(SString& line, SString& error) {
-        size_t end;
-        while ((end = pending.find('\n', begin)) == std::string::npos && !atEnd) {
-            if (!fill()) {
-                error = file.getErrorText();
-                return false;
-            }
-        }
-        if (end == std::string::npos) end = pending.size();
-        if (begin >= end && atEnd) return false;
-        line.setRaw(pending.data() + begin, int(end - begin));
-        begin = end + 1;
-        return true;
-    }
-
-private:
-    // Reads the next piece of the file behind what is pending; false on a read error.
-    bool fill() {
-        pending.erase(0, begin);
-        begin = 0;
-        char chunk[4096];
-        const int n = file.readBytes(chunk, int(sizeof chunk));
-        pending.append(chunk, size_t(n));
-        atEnd = n == 0;
-        return n > 0 || file.getErrorText().isEmpty();
-    }
-
-    SFile file;
-    std::string pending;  // read, from begin on not yet handed out
-    size_t begin = 0;
-    bool atEnd = false;
-};
-
 // One command as the JSON reports give it.
 std::string commandJson(const Exchange& e) {
     return "{\"command\":" + jsonString(e.command) +
@@ -279,11 +234,14 @@ bool ScriptRunner::parseArguments(int argc, char* argv[], SString& error) {
 }
 
 int ScriptRunner::run(std::FILE* out, std::FILE* err) {
-    ScriptLines lines;
-    SString readError;
-    if (!lines.open(scriptPath, readError)) {
+    // The script is read line by line as the run goes; its first line before the device is touched,
+    // so a file that cannot be read fails first.
+    SFile file;
+    SString line;
+    bool more = file.open(scriptPath, "rb", true) && file.readLine(line);
+    if (!file.getErrorText().isEmpty()) {
         std::fprintf(err, "zyntra-terminal: the script file %s cannot be read: %s\n",
-                     utf8(scriptPath).c_str(), plain(readError).c_str());
+                     utf8(scriptPath).c_str(), plain(file.getErrorText()).c_str());
         return exitUsage;
     }
 
@@ -301,8 +259,7 @@ int ScriptRunner::run(std::FILE* out, std::FILE* err) {
     } else {
         SMapStringToString statusTexts;
         Dexmode::loadStatusTexts(statusTexts);
-        SString line;
-        while (lines.next(line, readError)) {
+        for (; more; more = file.readLine(line)) {
             line.replace("\xB0", "\r");
             if (Dexmode::lineKind(line) != Dexmode::lineCommand) continue;
             Exchange exchange;
@@ -339,9 +296,10 @@ int ScriptRunner::run(std::FILE* out, std::FILE* err) {
             // unknown: the rest is not sent.
             if (!exchange.answered) break;
         }
-        if (!readError.isEmpty()) {
+        if (!file.getErrorText().isEmpty()) {
             result = exitUsage;
-            problem = "the script file " + utf8(scriptPath) + " cannot be read: " + plain(readError);
+            problem =
+                "the script file " + utf8(scriptPath) + " cannot be read: " + plain(file.getErrorText());
         }
         device.close(0);
     }

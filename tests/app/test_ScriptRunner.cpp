@@ -302,6 +302,9 @@ TEST_F(ScriptRunnerTest, BadArgumentsGiveTheUsageAnd64) {
     EXPECT_EQ(missing.exitCode, 64);
     EXPECT_TRUE(contains(missing.err, dir.file("missing.txt"))) << missing.err;
     EXPECT_TRUE(contains(missing.err, "No such file or directory")) << missing.err;
+    const Outcome folder = run({"--run", dir.path(), "--port", "COM7"});
+    EXPECT_EQ(folder.exitCode, 64);
+    EXPECT_TRUE(contains(folder.err, "Is a directory")) << folder.err;
 
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
