@@ -26,6 +26,14 @@ unsigned char* bytesOf(SMem& mem) {
     return mem.getData();
 }
 
+// Makes room for at least minFree more bytes behind received; the buffer doubles, so a long answer
+// is not copied again for every few hundred bytes.
+void makeRoom(SMem& buffer, int received, int minFree) {
+    const int size = buffer.getSize();
+    if (size - received >= minFree) return;
+    buffer.setSize(size + (size > 1000 ? size : 1000));
+}
+
 }  // namespace
 
 SComPort::SComPort()
@@ -179,6 +187,7 @@ void SComPort::purge() {
 }
 
 int SComPort::write(const void* bytes, int count) {
+    lastReadDropped = 0;
     SerialHandle h = handle.load();
     if (h == 0) {
         lastError =
@@ -208,9 +217,13 @@ int SComPort::write(const SMem& mem) {
     return write(mem.getData(), mem.getSize());
 }
 
-bool SComPort::takeByte(unsigned char& byte) {
-    if (receiveBuffer.getAvailable() <= 0) return false;
-    return receiveBuffer.get(&byte, 1);
+int SComPort::takeByte(unsigned char& byte) {
+    const int taken = receiveBuffer.take(byte);
+    if (taken >= 0) return taken;
+    lastReadDropped = -taken;
+    globalDebug().traceFormat("SComPort::read(..) %s: %d Bytes verloren, der Empfangspuffer war voll",
+                              settings.port.getChars(), lastReadDropped);
+    return -1;
 }
 
 bool SComPort::waitStep(int& remainingMs) {
@@ -232,50 +245,58 @@ void SComPort::traceIfDeviceLost(const char* method) {
 }
 
 int SComPort::read(SMem& buffer, int timeoutMs, int count) {
+    lastReadDropped = 0;
     buffer.setSize(count < 0 ? 1000 : count);
     int received = 0;
     int remaining = timeoutMs;
-    bool closed = false;
-    while (remaining > 0 && count != 0) {
+    bool failed = false;  // the port was closed, or bytes were lost
+    while (remaining > 0 && count != 0 && !failed) {
         if (!waitStep(remaining)) {
-            closed = true;
+            failed = true;
             break;
         }
         unsigned char byte;
-        while ((count < 0 || received < count) && takeByte(byte)) {
-            if (count < 0 && buffer.getSize() - received < 2) buffer.setSize(buffer.getSize() + 1000);
+        int taken = 0;
+        while ((count < 0 || received < count) && (taken = takeByte(byte)) > 0) {
+            if (count < 0) makeRoom(buffer, received, 2);
             bytesOf(buffer)[received++] = byte;
         }
+        if (taken < 0) failed = true;
         if (received == count) remaining = 0;
     }
     buffer.setSize(received);
-    bool ok = !closed && (received == count || (count < 0 && received > 0));
+    bool ok = !failed && (received == count || (count < 0 && received > 0));
     if (!ok) traceIfDeviceLost("read");
     return ok ? 1 : 0;
 }
 
 int SComPort::readUntil(SMem& buffer, int timeoutMs, const SString& terminator) {
     if (terminator.isEmpty()) return read(buffer, timeoutMs, -1);
+    lastReadDropped = 0;
     buffer.setSize(500);
     int received = 0;
-    int matched = 0;
+    bool found = false;
+    bool failed = false;  // bytes were lost
     const int length = terminator.getLength();
+    const unsigned char* wanted = reinterpret_cast<const unsigned char*>(terminator.getChars());
     int remaining = timeoutMs;
-    while (remaining > 0 && matched < length) {
+    while (remaining > 0 && !found && !failed) {
         if (!waitStep(remaining)) break;
         unsigned char byte;
+        int taken = 0;
         // Bytes after the terminator stay in the receive buffer for the next read.
-        while (matched < length && takeByte(byte)) {
-            if (received == buffer.getSize()) buffer.setSize(buffer.getSize() + 500);
+        while (!found && (taken = takeByte(byte)) > 0) {
+            makeRoom(buffer, received, 1);
             bytesOf(buffer)[received++] = byte;
-            // A mismatching byte is not tried again as the start of a new match.
-            matched = byte == (unsigned char)terminator.getCharAt(matched) ? matched + 1 : 0;
+            // The received bytes end in the terminator, also right after a partial match ("AAB").
+            found = received >= length && byte == wanted[length - 1] &&
+                    std::memcmp(bytesOf(buffer) + received - length, wanted, size_t(length)) == 0;
         }
+        if (taken < 0) failed = true;
     }
     buffer.setSize(received);
-    bool ok = matched == length;
-    if (!ok) traceIfDeviceLost("readUntil");
-    return ok ? 1 : 0;
+    if (!found) traceIfDeviceLost("readUntil");
+    return found ? 1 : 0;
 }
 
 int SComPort::read(SString& text, int timeoutMs, int count) {
@@ -312,10 +333,9 @@ void SComPort::readerLoop() {
             int n = serialReadAvailable(h, chunk, int(sizeof chunk));
             if (n < 0) deviceLost.store(true);
             if (n <= 0) break;
-            for (int i = 0; i < n; ++i) {
+            for (int i = 0; i < n; ++i)
                 onReceive(chunk[i]);
-                receiveBuffer.put(chunk[i]);
-            }
+            receiveBuffer.put(chunk, n);
             EventLoop::wake();  // a read waiting for these bytes looks at once
         }
     }

@@ -11,9 +11,11 @@
 
 // A serial port: opens the device behind a port name ("COM3", mapped to a device path by
 // SComPortMap), configures its line from settings, and receives every incoming byte on a reader
-// thread of its own into a 400-byte ring buffer. Reads wait in steps of at most 50 ms, keep the
-// event loop running meanwhile (so the user interface stays alive during a device exchange), and
-// end as soon as their bytes are there: the reader thread wakes the loop when it stores some.
+// thread of its own into a ring buffer. Reads wait in steps of at most 50 ms, keep the event loop
+// running meanwhile (so the user interface stays alive during a device exchange), and end as soon
+// as their bytes are there: the reader thread wakes the loop when it stores some. What a read
+// delivers is whole or the read fails: bytes the full buffer had to drop fail the read that would
+// have got them (droppedInLastRead).
 //
 // Threads: every method runs on the user-interface thread; the reader thread only waits for input,
 // calls onReceive and fills the ring buffer. handle and readerThread are their shared flags: the
@@ -64,6 +66,11 @@ public:
     // The same as text: exactly the bytes received, a NUL delivered as 0xFF; filled also on failure.
     int read(SString& text, int timeoutMs, int count);
     int readUntil(SString& text, int timeoutMs, const SString& terminator);
+    // How many bytes the receive buffer dropped in front of the last read's next byte (it was full:
+    // the bytes came faster than the reads took them). Such a read fails at once with the whole
+    // bytes before the gap. 0 when the last read met no gap, or a write has started a new exchange
+    // since.
+    int droppedInLastRead() const { return lastReadDropped; }
 
     bool isOpen() const { return handle.load() != 0; }
     // True when the last open found the device but this user may not open it (on Linux: not in
@@ -79,13 +86,17 @@ public:
     unsigned readerThreadId;
     SerialSavedState savedControlBlock;
 
-    static const int receiveBufferSize = 400;
+    // Holds the longest answer of the device twice over before a read must take it: a Dexmode line
+    // (at most 2048 bytes) of 255-byte bus reads answers about 130 KB.
+    static const int receiveBufferSize = 256 * 1024;
     // Limit of one write: 1000 ms plus 1 ms per byte.
     static const int writeTimeoutBase = 1000;
 
 private:
     void readerLoop();
-    bool takeByte(unsigned char& byte);
+    // Takes the next received byte: 1; 0 when none is waiting; -1 at a gap of dropped bytes, whose
+    // number goes to lastReadDropped.
+    int takeByte(unsigned char& byte);
     // Waits one step of a read: false when the port was closed meanwhile.
     bool waitStep(int& remainingMs);
     void traceIfDeviceLost(const char* method);
@@ -93,4 +104,5 @@ private:
     std::thread reader;
     std::atomic<bool> deviceLost;
     bool accessDenied = false;
+    int lastReadDropped = 0;
 };

@@ -101,6 +101,25 @@ int SFile::readBytes(void* buffer, int count) {
     return int(n);
 }
 
+bool SFile::readLine(SString& line) {
+    if (stream == nullptr) {
+        setSystemError("Fehler beim Lesen: ", EBADF);
+        return false;
+    }
+    std::string bytes;
+    int c;
+    while ((c = std::getc(stream)) != EOF && c != '\n')
+        bytes += char(c);
+    if (std::ferror(stream)) {
+        setSystemError("", fsLastError());
+        std::clearerr(stream);
+        return false;
+    }
+    if (c == EOF && bytes.empty()) return false;
+    line.setRaw(bytes.data(), int(bytes.size()));
+    return true;
+}
+
 bool SFile::write(const void* bytes, int count) {
     if (stream == nullptr) {
         setSystemError("Fehler beim Schreiben: ", EBADF);

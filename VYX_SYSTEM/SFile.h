@@ -33,6 +33,9 @@ public:
     SString read(int count = -1);
     // The number of bytes read; 0 on an error (without an open file also a message box).
     int readBytes(void* buffer, int count);
+    // The next line, without its line feed (a carriage return before it stays), exactly as its
+    // bytes are. False at the end of the file, and on an error, which the error text then names.
+    bool readLine(SString& line);
     bool write(const void* bytes, int count);
     bool write(const SString& text);
     // origin 0 start, 1 current position, 2 end; with origin 2 a positive offset counts back.

@@ -15,6 +15,22 @@ const char* const Dexmode::noZyntraText =
     "\xB3\xB3"
     "Error05\xB3\xB3"
     "Fehler: Es wurde kein Zyntra gefunden!";
+const char* const Dexmode::noDexmodeText =
+    "\xB3\xB3"
+    "Error11\xB3\xB3"
+    "Der Zyntra hat nicht in den Dexmode gewechselt.";
+const char* const Dexmode::sendFailedText =
+    "\xB3\xB3"
+    "Error01\xB3\xB3"
+    "Fehler beim Senden der Daten.";
+const char* const Dexmode::answerLostText =
+    "\xB3\xB3"
+    "Error10\xB3\xB3"
+    "Die Antwort kam nicht vollst\xE4ndig an: Der Empfangspuffer war voll.";
+
+const char* Dexmode::failedExchangeText(const SComPort& port) {
+    return port.droppedInLastRead() > 0 ? answerLostText : sendFailedText;
+}
 
 Dexmode::LineKind Dexmode::lineKind(SString& line) {
     line.trim();
@@ -34,8 +50,9 @@ int Dexmode::openPort(Zyntra& device, const SString& portName, SString& message)
         if (version.find("Zyntra") < 0) {
             message = noZyntraText;
             result = 0;
-        } else {
-            result = device.sendCmd("m");
+        } else if (!device.sendCmd("m")) {
+            message = noDexmodeText;
+            result = 0;
         }
     }
     device.purge();

@@ -3,6 +3,7 @@
 #include "SMapStringToString.h"
 #include "SString.h"
 
+class SComPort;
 class Zyntra;
 
 // The Dexmode rules shared by the page's terminal and the command-line script runner: how a
@@ -17,8 +18,9 @@ public:
     static LineKind lineKind(SString& line);
 
     // Opens portName on device, checks that a Zyntra answers and switches it into Dexmode. 1: the
-    // port is open and the caller closes it; 0: message says why (the port did not open, or no
-    // Zyntra answered) and the port is closed. The port is purged in both cases.
+    // port is open and the caller closes it; 0: message says why (the port did not open, no
+    // Zyntra answered, or it did not switch) and the port is closed. The port is purged in both
+    // cases.
     static int openPort(Zyntra& device, const SString& portName, SString& message);
 
     // A device answer read apart. The answer comes trimmed, with its carriage returns written as
@@ -38,4 +40,11 @@ public:
     // The status texts of a failed connection start.
     static const char* const portNotOpenedText;
     static const char* const noZyntraText;
+    static const char* const noDexmodeText;
+
+    // The status text of an exchange on port that failed: the answer lost bytes to a full receive
+    // buffer (answerLostText), or a line was not written or not answered in time (sendFailedText).
+    static const char* failedExchangeText(const SComPort& port);
+    static const char* const sendFailedText;
+    static const char* const answerLostText;
 };

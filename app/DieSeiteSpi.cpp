@@ -3,16 +3,14 @@
 // 1..254, clock 500 kHz / n); for both the clock falls as the value rises.
 #include "DieSeite.h"
 
+#include "Dexmode.h"
+
 #include "SDebug.h"
 #include "SRegExp.h"
 #include "SStringList.h"
 
 namespace {
 
-const char* const errorSend =
-    "\xB3\xB3"
-    "Error01\xB3\xB3"
-    "Fehler beim Senden der Daten.";
 const char* const errorSet =
     "\xB3\xB3"
     "Error06\xB3\xB3"
@@ -181,7 +179,7 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
             // answer still holds the answers before; only a "?" matters in it.
             ok = sendDexmodeScript(spi.withValue(v), answer);
             if (!ok) {
-                setElementHtml(spi.outputId, shown = spiError(errorSend));
+                setElementHtml(spi.outputId, shown = spiError(Dexmode::failedExchangeText(*this)));
             } else if (answer.find("?") >= 0) {
                 setElementHtml(spi.outputId, shown = spiError(errorSet));
                 ok = 0;
@@ -192,7 +190,7 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
                 answer = "";
                 ok = sendDexmodeScript(spi.readSignature, answer);
                 if (!ok) {
-                    setElementHtml(spi.outputId, shown = spiError(errorSend));
+                    setElementHtml(spi.outputId, shown = spiError(Dexmode::failedExchangeText(*this)));
                 } else {
                     pid = spiSignature(answer);
                     valid = pid.startsWith("1E");
@@ -227,7 +225,7 @@ void DieSeite::spiSpeedTest(const SString& kindText) {
             setElementHtml(spi.partId, spiPartText(partSignature, working));
             ok = sendDexmodeScript(spi.withValue(old), answer);
             if (!ok)
-                setElementHtml(spi.outputId, spiError(errorSend));
+                setElementHtml(spi.outputId, spiError(Dexmode::failedExchangeText(*this)));
             else if (answer.find("?") >= 0)
                 setElementHtml(spi.outputId, spiError(errorSetBack));
         } else if (queried) {
@@ -255,7 +253,7 @@ void DieSeite::spiSpeedSet(const SString& kindText, int value) {
         SString answer;
         ok = sendDexmodeScript(spi.withValue(value), answer);
         if (!ok) {
-            setElementHtml(spi.outputId, spiError(errorSend));
+            setElementHtml(spi.outputId, spiError(Dexmode::failedExchangeText(*this)));
         } else if (answer.find("?") >= 0) {
             setElementHtml(spi.outputId, spiError(errorSet));
             ok = 0;

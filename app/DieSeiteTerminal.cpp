@@ -146,8 +146,8 @@ int DieSeite::dexmodeSendLine(const SString& commandLine) {
     traceWith("DieSeite::onBeforeNavigate2(..) output=", answer);
     answer.trim();
     answer.htmlEncode();
-    // What came of an answer that never ended is shown, but never as a success.
-    if (!ok) answer.append(" TIMEOUT ERROR");
+    // What came of an answer that never ended, or that lost bytes, is shown, but never as a success.
+    if (!ok) answer.append(droppedInLastRead() > 0 ? " INCOMPLETE ERROR" : " TIMEOUT ERROR");
     outputWriteAnswer(answer);
     return ok;
 }
@@ -187,13 +187,9 @@ int DieSeite::dexmodeSend(bool wholeList) {
                     break;
             }
         }
-        // A command that was not written or not answered stops the list; the status line says so.
-        if (!ok)
-            setDexmodeInfo(
-                "\xB3\xB3"
-                "Error01\xB3\xB3"
-                "Fehler beim Senden der Daten.",
-                'r');
+        // A command that was not written or not answered whole stops the list; the status line
+        // says so.
+        if (!ok) setDexmodeInfo(Dexmode::failedExchangeText(*this), 'r');
     }
     if (connected) close(0);
     purge();

@@ -7,6 +7,8 @@
 // and closes it again.
 #include "DieSeite.h"
 
+#include "Dexmode.h"
+
 #include "SDebug.h"
 #include "SLanguage.h"
 #include "SRegExp.h"
@@ -17,10 +19,6 @@
 
 namespace {
 
-const char* const sendFailed =
-    "\xB3\xB3"
-    "Error01\xB3\xB3"
-    "Fehler beim Senden der Daten.";
 const char* const refused =
     "\xB3\xB3"
     "Error02\xB3\xB3"
@@ -101,7 +99,8 @@ void DieSeite::vexoSetTime(const SString& time) {
         SString script = scriptOf(*this, "vexoClockScriptSet");
         script.replace("%%newtime%%", time);
         SString answers;
-        if (!vexoRunScript("vexoClockScriptSet", script, answers)) setVexoInfo(sendFailed, 'r');
+        if (!vexoRunScript("vexoClockScriptSet", script, answers))
+            setVexoInfo(Dexmode::failedExchangeText(*this), 'r');
         close(0);
     }
 }
@@ -111,7 +110,7 @@ void DieSeite::vexoStartTemp() {
     if (ok) {
         SString answers;
         if (!vexoRunScript("vexoTempScriptStart", scriptOf(*this, "vexoTempScriptStart"), answers))
-            setVexoInfo(sendFailed, 'r');
+            setVexoInfo(Dexmode::failedExchangeText(*this), 'r');
         close(0);
     }
 }
@@ -152,7 +151,8 @@ void DieSeite::vexoSetTemp() {
     }
     script.replace("\xB0", "\r");
     SString answers;
-    if (!vexoRunScript("vexoTempScriptHyst", script, answers)) setVexoInfo(sendFailed, 'r');
+    if (!vexoRunScript("vexoTempScriptHyst", script, answers))
+        setVexoInfo(Dexmode::failedExchangeText(*this), 'r');
     close(0);
 }
 
@@ -165,7 +165,7 @@ void DieSeite::vexoReadEeprom(int address, int count, int showScript) {
         SString answers;
         if (!vexoRunScript("vexoEepromScriptLesen", script, answers, showScript)) {
             // The display keeps what it showed: after a write that is its error text.
-            setVexoInfo(sendFailed, 'r');
+            setVexoInfo(Dexmode::failedExchangeText(*this), 'r');
         } else {
             SString pattern;
             pattern.format("/([0-9a-f]{%d})!/i", 2 * count);
@@ -196,7 +196,7 @@ void DieSeite::vexoWriteEeprom(int address, const SString& data) {
         SString answers;
         ok = vexoRunScript("vexoEepromScriptWrite", script, answers);
         if (!ok)
-            setVexoInfo(sendFailed, 'r');
+            setVexoInfo(Dexmode::failedExchangeText(*this), 'r');
         else if (answers.findChar('?') >= 0)
             setElementText("vexoEepromText", refused);
     }
@@ -224,7 +224,7 @@ void DieSeite::vexoReadTemp() {
             text.append(celsius);
         }
     } else {
-        setVexoInfo(sendFailed, 'r');
+        setVexoInfo(Dexmode::failedExchangeText(*this), 'r');
     }
     setElementText("vexoTempText", text);
 }
@@ -251,7 +251,7 @@ void DieSeite::vexoReadClock() {
             setVexoInfo(unexpectedAnswer, 'r');
         }
     } else {
-        setVexoInfo(sendFailed, 'r');
+        setVexoInfo(Dexmode::failedExchangeText(*this), 'r');
     }
     setElementText("vexoClockText", text);
 }

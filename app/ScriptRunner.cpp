@@ -6,12 +6,10 @@
 #include "SFile.h"
 #include "SMapStringToString.h"
 #include "SResources.h"
-#include "SStringList.h"
 #include "Zyntra.h"
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -75,6 +73,90 @@ struct Exchange {
     SString statusText;
     bool ok = false;
     bool answered = false;
+    int lost = 0;  // bytes of the answer the full receive buffer dropped
+};
+
+// One command as the JSON reports give it.
+std::string commandJson(const Exchange& e) {
+    return "{\"command\":" + jsonString(e.command) +
+           ",\"answer\":" + (e.answered ? jsonString(e.answer) : std::string("null")) +
+           ",\"partial\":" + jsonString(e.answered ? SString() : e.answer) +
+           ",\"ok\":" + (e.ok ? "true" : "false") + ",\"status\":" + jsonString(e.code) +
+           ",\"statusText\":" + jsonString(e.statusText) + ",\"lostBytes\":" + std::to_string(e.lost) + "}";
+}
+
+// One command as the text report gives it: "> command", "< OK: answer (status ..)".
+std::string commandText(const Exchange& e) {
+    SString command;
+    command.append(e.command);
+    command.replace("\r", "\xB0");
+    SString answer;
+    answer.append(e.answer);
+    answer.replace("\r", "\xB0");
+    std::string line = "> " + utf8(command) + "\n< " + (e.ok ? "OK: " : "ERROR: ") + utf8(answer);
+    const std::string gap = answer.isEmpty() ? "" : " ";
+    if (e.lost > 0)
+        line += gap + "(incomplete answer: " + std::to_string(e.lost) + " bytes lost)";
+    else if (!e.answered)
+        line += gap + "(no answer)";
+    if (!e.code.isEmpty()) {
+        line += " (status " + utf8(e.code);
+        if (!e.statusText.isEmpty()) line += "=" + utf8(e.statusText);
+        line += ")";
+    }
+    return line + "\n";
+}
+
+// Writes the report as the run goes: each command as soon as its answer is judged, flushed, so a
+// long script shows its progress, a killed run has printed what it did, and nothing piles up.
+class Report {
+public:
+    Report(std::FILE* out, const ScriptRunner& runner) : out(out), runner(runner) {}
+
+    void start(bool connectedToDevice) {
+        connected = connectedToDevice;
+        if (runner.report == ScriptRunner::reportJson) print("{" + headFields() + ",\"commands\":[");
+    }
+    void command(const Exchange& e) {
+        ++count;
+        okCount += e.ok ? 1 : 0;
+        if (runner.report == ScriptRunner::reportText)
+            print(commandText(e));
+        else if (runner.report == ScriptRunner::reportJsonl)
+            print(commandJson(e) + "\n");
+        else
+            print((count > 1 ? "," : "") + commandJson(e));
+    }
+    void finish(int exitCode, const std::string& problem) {
+        std::string tail = "\"exitCode\":" + std::to_string(exitCode) +
+                           ",\"error\":" + (problem.empty() ? std::string("null") : jsonString(problem)) +
+                           ",\"okCount\":" + std::to_string(okCount) +
+                           ",\"errorCount\":" + std::to_string(count - okCount) + "}\n";
+        if (runner.report == ScriptRunner::reportJson)
+            print("]," + tail);
+        else if (runner.report == ScriptRunner::reportJsonl)
+            print("{" + headFields() + "," + tail);
+        else if (connected)
+            print("# " + std::to_string(count) + " command(s): " + std::to_string(okCount) + " OK, " +
+                  std::to_string(count - okCount) + " ERROR\n");
+    }
+
+private:
+    std::string headFields() const {
+        return "\"port\":" + jsonString(runner.portName) + ",\"script\":" + jsonString(runner.scriptPath) +
+               ",\"timeoutMs\":" + std::to_string(runner.timeoutMs) +
+               ",\"connected\":" + (connected ? "true" : "false");
+    }
+    void print(const std::string& text) {
+        std::fputs(text.c_str(), out);
+        std::fflush(out);
+    }
+
+    std::FILE* out;
+    const ScriptRunner& runner;
+    bool connected = false;
+    int count = 0;
+    int okCount = 0;
 };
 
 }  // namespace
@@ -86,11 +168,13 @@ bool ScriptRunner::wanted(int argc, char* argv[]) {
 }
 
 const char* ScriptRunner::usage() {
-    return "  --run SCRIPT --port COMn [--timeout-ms N] [--report text|json]\n"
+    return "  --run SCRIPT --port COMn [--timeout-ms N] [--report text|json|jsonl]\n"
            "        runs the command list in the file SCRIPT on the Zyntra at port COMn without a\n"
-           "        window and prints each command with its answer; N: time limit of one answer\n"
-           "        in milliseconds (default 800). Exit status: 0 every answer OK, 1 an answer\n"
-           "        said ERROR or did not come, 2 the port did not open or no Zyntra answered,\n"
+           "        window and prints each command with its answer as soon as it came; N: time\n"
+           "        limit of one answer in milliseconds (default 800). --report json prints one\n"
+           "        JSON document, jsonl one JSON object per command and a summary object last.\n"
+           "        Exit status: 0 every answer OK, 1 an answer said ERROR, did not\n"
+           "        come or did not come whole, 2 the port did not open or no Zyntra answered,\n"
            "        64 bad arguments or an unreadable script file.\n";
 }
 
@@ -133,12 +217,12 @@ bool ScriptRunner::parseArguments(int argc, char* argv[], SString& error) {
             timeoutMs = int(ms);
             haveTimeout = true;
         } else {
-            if (haveReport || (std::strcmp(value, "text") != 0 && std::strcmp(value, "json") != 0)) {
-                const std::string text = std::string("--report wants text or json, not: ") + value;
-                setText(error, text);
+            const std::string format = value;
+            if (haveReport || (format != "text" && format != "json" && format != "jsonl")) {
+                setText(error, "--report wants text, json or jsonl, not: " + format);
                 return false;
             }
-            json = std::strcmp(value, "json") == 0;
+            report = format == "json" ? reportJson : format == "jsonl" ? reportJsonl : reportText;
             haveReport = true;
         }
     }
@@ -150,20 +234,24 @@ bool ScriptRunner::parseArguments(int argc, char* argv[], SString& error) {
 }
 
 int ScriptRunner::run(std::FILE* out, std::FILE* err) {
-    SString readError;
-    const SString script = SFile::readTextFile(scriptPath, &readError);
-    if (!readError.isEmpty()) {
+    // The script is read line by line as the run goes; its first line before the device is touched,
+    // so a file that cannot be read fails first.
+    SFile file;
+    SString line;
+    bool more = file.open(scriptPath, "rb", true) && file.readLine(line);
+    if (!file.getErrorText().isEmpty()) {
         std::fprintf(err, "zyntra-terminal: the script file %s cannot be read: %s\n",
-                     utf8(scriptPath).c_str(), plain(readError).c_str());
+                     utf8(scriptPath).c_str(), plain(file.getErrorText()).c_str());
         return exitUsage;
     }
 
     Zyntra device;
     SString message;
-    std::vector<Exchange> exchanges;
     int result = exitOk;
     std::string problem;
+    Report report(out, *this);
     const int connected = Dexmode::openPort(device, portName, message);
+    report.start(connected != 0);
     if (!connected) {
         result = exitNoDevice;
         problem = plain(message);
@@ -171,14 +259,8 @@ int ScriptRunner::run(std::FILE* out, std::FILE* err) {
     } else {
         SMapStringToString statusTexts;
         Dexmode::loadStatusTexts(statusTexts);
-        SString text;
-        text.append(script);
-        text.replace("\xB0", "\r");
-        SStringList lines;
-        lines.split(text, "\n");
-        for (int i = 0; i < lines.getCount(); ++i) {
-            SString line;
-            line.append(lines[i]);
+        for (; more; more = file.readLine(line)) {
+            line.replace("\xB0", "\r");
             if (Dexmode::lineKind(line) != Dexmode::lineCommand) continue;
             Exchange exchange;
             exchange.command.append(line);
@@ -189,8 +271,14 @@ int ScriptRunner::run(std::FILE* out, std::FILE* err) {
                 problem = "writing to " + utf8(portName) + " failed";
                 if (!device.lastError.isEmpty()) problem += ": " + plain(device.lastError);
             } else if (!device.readUntil(answer, timeoutMs, "\n")) {
-                problem = "no answer from " + utf8(portName) + " within " + std::to_string(timeoutMs) +
-                          " ms to: " + utf8(exchange.command);
+                exchange.lost = device.droppedInLastRead();
+                if (exchange.lost > 0)
+                    problem = "the answer to: " + utf8(exchange.command) +
+                              " did not arrive whole: " + std::to_string(exchange.lost) +
+                              " bytes were lost, the receive buffer was full";
+                else
+                    problem = "no answer from " + utf8(portName) + " within " + std::to_string(timeoutMs) +
+                              " ms to: " + utf8(exchange.command);
             } else {
                 exchange.answered = true;
             }
@@ -203,56 +291,19 @@ int ScriptRunner::run(std::FILE* out, std::FILE* err) {
             if (!parsed.code.isEmpty()) statusTexts.lookup(parsed.code, exchange.statusText);
             exchange.ok = exchange.answered && !parsed.error;
             if (!exchange.ok) result = exitFailed;
-            exchanges.push_back(exchange);
-            // A command that went unanswered leaves the device's state unknown: the rest is not sent.
+            report.command(exchange);
+            // A command that went unanswered, or whose answer lost bytes, leaves the device's state
+            // unknown: the rest is not sent.
             if (!exchange.answered) break;
+        }
+        if (!file.getErrorText().isEmpty()) {
+            result = exitUsage;
+            problem =
+                "the script file " + utf8(scriptPath) + " cannot be read: " + plain(file.getErrorText());
         }
         device.close(0);
     }
-
-    int okCount = 0;
-    for (const Exchange& e : exchanges)
-        okCount += e.ok ? 1 : 0;
-    if (json) {
-        std::string report = "{\"port\":" + jsonString(portName) + ",\"script\":" + jsonString(scriptPath) +
-                             ",\"timeoutMs\":" + std::to_string(timeoutMs) +
-                             ",\"connected\":" + (connected ? "true" : "false") +
-                             ",\"exitCode\":" + std::to_string(result) + ",\"error\":";
-        report += problem.empty() ? std::string("null") : jsonString(problem);
-        report += ",\"commands\":[";
-        for (size_t i = 0; i < exchanges.size(); ++i) {
-            const Exchange& e = exchanges[i];
-            report += std::string(i ? "," : "") + "{\"command\":" + jsonString(e.command) +
-                      ",\"answer\":" + (e.answered ? jsonString(e.answer) : std::string("null")) +
-                      ",\"partial\":" + jsonString(e.answered ? SString() : e.answer) +
-                      ",\"ok\":" + (e.ok ? "true" : "false") + ",\"status\":" + jsonString(e.code) +
-                      ",\"statusText\":" + jsonString(e.statusText) + "}";
-        }
-        report += "],\"okCount\":" + std::to_string(okCount) +
-                  ",\"errorCount\":" + std::to_string(int(exchanges.size()) - okCount) + "}\n";
-        std::fputs(report.c_str(), out);
-    } else {
-        for (const Exchange& e : exchanges) {
-            SString command;
-            command.append(e.command);
-            command.replace("\r", "\xB0");
-            SString answer;
-            answer.append(e.answer);
-            answer.replace("\r", "\xB0");
-            std::string line = "> " + utf8(command) + "\n< " + (e.ok ? "OK: " : "ERROR: ") + utf8(answer);
-            if (!e.answered) line += std::string(answer.isEmpty() ? "" : " ") + "(no answer)";
-            if (!e.code.isEmpty()) {
-                line += " (status " + utf8(e.code);
-                if (!e.statusText.isEmpty()) line += "=" + utf8(e.statusText);
-                line += ")";
-            }
-            std::fputs((line + "\n").c_str(), out);
-        }
-        if (connected)
-            std::fprintf(out, "# %d command(s): %d OK, %d ERROR\n", int(exchanges.size()), okCount,
-                         int(exchanges.size()) - okCount);
-    }
-    std::fflush(out);
+    report.finish(result, problem);
     if (!problem.empty())
         std::fprintf(err, "zyntra-terminal: %s: %s\n", utf8(portName).c_str(), problem.c_str());
     return result;
@@ -264,7 +315,7 @@ int ScriptRunner::main(int argc, char* argv[]) {
     if (!runner.parseArguments(argc, argv, error)) {
         std::fprintf(stderr,
                      "zyntra-terminal: %s\nusage: zyntra-terminal --run SCRIPT --port COMn [--timeout-ms N] "
-                     "[--report text|json]\n%s",
+                     "[--report text|json|jsonl]\n%s",
                      utf8(error).c_str(), usage());
         return exitUsage;
     }

@@ -5,14 +5,17 @@
 #include <cstdio>
 
 // The command-line script runner: "zyntra-terminal --run SCRIPT --port COM3 [--timeout-ms N]
-// [--report text|json]". It opens the port as the page's terminal does, runs the script's lines
-// with the command list's rules ("#" comments, "!echo" and "!cls" have nothing to send, "\xB0" is
-// a carriage return), and prints each command with its answer, OK or ERROR, and the status text.
+// [--report text|json|jsonl]". It opens the port as the page's terminal does, runs the script's
+// lines with the command list's rules ("#" comments, "!echo" and "!cls" have nothing to send,
+// "\xB0" is a carriage return), and prints each command with its answer, OK or ERROR, and the
+// status text as soon as the answer is judged. The script is read as it runs and nothing is kept
+// of a command once it is printed, so memory stays the same however long the script is.
 // No window and no display: it runs before any of the window system is touched.
 //
-// Exit codes: exitOk every answer OK; exitFailed an answer said ERROR or did not come; exitNoDevice
-// the port did not open or no Zyntra answered on it; exitUsage bad arguments or an unreadable
-// script file. What went wrong with the port or the device is one line on standard error.
+// Exit codes: exitOk every answer OK; exitFailed an answer said ERROR, did not come or did not
+// come whole; exitNoDevice the port did not open or no Zyntra answered on it; exitUsage bad
+// arguments or an unreadable script file. What went wrong with the port or the device is one line
+// on standard error.
 class ScriptRunner {
 public:
     virtual ~ScriptRunner() = default;
@@ -23,7 +26,9 @@ public:
     SString scriptPath;
     SString portName;
     int timeoutMs = 800;
-    bool json = false;
+    // text: lines for people; json: one document; jsonl: one object per command, then a summary.
+    enum ReportFormat { reportText, reportJson, reportJsonl };
+    ReportFormat report = reportText;
 
     // True when argv asks for the runner ("--run" anywhere).
     static bool wanted(int argc, char* argv[]);

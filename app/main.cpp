@@ -52,7 +52,7 @@ int main(int argc, char* argv[]) {
     if (hasArgument(argc, argv, "--help")) {
         std::printf(
             "usage: zyntra-terminal [--automation]\n"
-            "       zyntra-terminal --run SCRIPT --port COMn [--timeout-ms N] [--report text|json]\n\n"
+            "       zyntra-terminal --run SCRIPT --port COMn [--timeout-ms N] [--report text|json|jsonl]\n\n"
             "  --automation\n"
             "        lets WebKitWebDriver drive the page (end-to-end tests)\n"
             "%s"

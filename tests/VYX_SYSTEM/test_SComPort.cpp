@@ -84,8 +84,9 @@ TEST_F(SComPortOnPty, ReadUntilReturnsTheBytesUpToTheTerminator) {
     } cases[] = {
         {"{00}OK\r\n", "\n", 1, "{00}OK\r\n"},
         {"no line end", "\n", 0, "no line end"},
-        {"AAB", "AB", 0, "AAB"},  // the second A is not tried as a new start
-        {"xAB", "AB", 1, "xAB"},
+        {"AAB", "AB", 1, "AAB"},  // found right after a partial match
+        {"xAAAB\n", "AAB", 1, "xAAAB"},
+        {"ABA", "AB", 1, "AB"},
         {std::string("a\0b\n", 4), "\n", 1,
          "a\xFF"
          "b\n"},
@@ -140,19 +141,31 @@ TEST_F(SComPortOnPty, WritesReachTheDeviceAndPurgeDropsWhatCameBefore) {
     EXPECT_EQ(str(got), "fresh\n");
 }
 
-TEST_F(SComPortOnPty, AFullBufferKeepsTheNewest400Bytes) {
-    std::string sent;
-    for (int i = 0; i < 1000; ++i)
-        sent += char('A' + i % 26);
-    ASSERT_TRUE(device.send(sent));
-    // Nobody reads meanwhile; wait for the reader thread to have moved every byte.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (port.receiveBuffer.getOverflowCount() < 600 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(port.receiveBuffer.getOverflowCount(), 600);
+// Bytes that come while nobody reads fill the buffer, which then drops the oldest: the read that
+// meets the gap fails at once with the whole bytes before it and says how many were lost.
+TEST_F(SComPortOnPty, BytesLostToAFullBufferFailTheReadThatMeetsThem) {
+    const int dropped = 600;  // "ad" and the flood's first 598 bytes
+    ASSERT_TRUE(device.send("head"));
+    std::string flood;
+    for (int i = 0; i < SComPort::receiveBufferSize + dropped - 3; ++i)
+        flood += char('A' + i % 26);
     SString got;
-    EXPECT_EQ(port.read(got, 100, -1), 1);
-    EXPECT_EQ(str(got), sent.substr(600));
+    EXPECT_EQ(port.read(got, 300, 2), 1);  // "he"; "ad" wait in the buffer
+    ASSERT_TRUE(device.send(flood + "\n"));
+    // Nobody reads meanwhile; wait for the reader thread to have moved every byte.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (port.receiveBuffer.getOverflowCount() < dropped && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(port.receiveBuffer.getOverflowCount(), dropped);
+
+    EXPECT_EQ(port.readUntil(got, 300, "\n"), 0);
+    EXPECT_EQ(str(got), "");
+    EXPECT_EQ(port.droppedInLastRead(), dropped);
+    EXPECT_EQ(port.write('x'), 1);  // a new exchange
+    EXPECT_EQ(port.droppedInLastRead(), 0);
+    // Behind the gap the newest bytes are whole.
+    EXPECT_EQ(port.readUntil(got, 300, "\n"), 1);
+    EXPECT_EQ(str(got), flood.substr(size_t(dropped - 2)) + "\n");
 }
 
 TEST(SComPort, CloseRestoresTheLineFoundAtOpenAndEndsTheReader) {

@@ -91,6 +91,30 @@ TEST(SFile, ReadSeekTellAndSize) {
     EXPECT_EQ(str(file.getPath()), "");
 }
 
+TEST(SFile, ReadLineGivesEachLineAsItsBytesAre) {
+    TempDir dir;
+    const std::string longLine(10000, 'x');
+    std::string path = dir.write(
+        "lines.txt", std::string("one\r\n\ntwo\xB3\xB3key\xB3\xB3\nn\0ul\n", 22) + longLine + "\nlast");
+    SFile file;
+    ASSERT_TRUE(file.open(path.c_str()));
+    std::vector<std::string> lines;
+    SString line("old");
+    while (file.readLine(line))
+        lines.push_back(str(line));
+    EXPECT_EQ(lines, (std::vector<std::string>{"one\r", "", "two\xB3\xB3key\xB3\xB3", std::string("n\0ul", 4),
+                                               longLine, "last"}));
+    EXPECT_EQ(str(file.getErrorText()), "");
+
+    // A folder opens on this platform, but reading it fails and says why.
+    ASSERT_TRUE(file.open(dir.path().c_str(), "rb", true));
+    EXPECT_FALSE(file.readLine(line));
+    EXPECT_EQ(str(file.getErrorText()), "Is a directory");
+    file.close();
+    EXPECT_FALSE(file.readLine(line));
+    EXPECT_EQ(str(file.getErrorText()), "Fehler beim Lesen: Bad file descriptor");
+}
+
 TEST(SFile, WithoutAnOpenFile) {
     ScriptedDialogs boxes;
     SFile file;

@@ -29,6 +29,29 @@ TEST(SRingBuffer, FullBufferDropsTheOldestBytesAndCountsThem) {
     EXPECT_EQ(ring.getAvailable(), 0);
 }
 
+// take reports the gap once, where it stands: after the bytes taken before it, before the next one.
+TEST(SRingBuffer, TakeMeetsTheGapOfDroppedBytesOnce) {
+    SRingBuffer ring;
+    ring.reset(4);
+    unsigned char byte = 0;
+    putAll(ring, "ab");
+    ASSERT_EQ(ring.take(byte), 1);
+    EXPECT_EQ(byte, 'a');
+    putAll(ring, "cdefg");  // b, c dropped
+    EXPECT_EQ(ring.take(byte), -2);
+    std::string rest;
+    while (ring.take(byte) == 1)
+        rest += char(byte);
+    EXPECT_EQ(rest, "defg");
+    EXPECT_EQ(ring.take(byte), 0);
+
+    putAll(ring, "hijkl");  // dropped, then forgotten by the purge
+    ring.reset(4);
+    putAll(ring, "m");
+    ASSERT_EQ(ring.take(byte), 1);
+    EXPECT_EQ(byte, 'm');
+}
+
 TEST(SRingBuffer, PositionsWrapAtTheCapacity) {
     SRingBuffer ring;
     ring.reset(10);

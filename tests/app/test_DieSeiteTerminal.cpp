@@ -1,7 +1,9 @@
 #include "DieSeiteFixture.h"
 #include "EventLoop.h"
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -175,21 +177,26 @@ TEST_F(DieSeiteTerminal, NoConnectionShowsWhyAndSendsNothing) {
         const char* name;
         const char* port;
         ZyntraSimMisbehaviour misbehaviour;
+        int after;  // frames answered before the misbehaviour starts
         std::string info;
     } cases[] = {
-        {"no port chosen", "nix", ZyntraSimMisbehaviour::None,
+        {"no port chosen", "nix", ZyntraSimMisbehaviour::None, 0,
          "<font class='msgError'>COM-Port konnte nicht ge\xF6"
          "ffnet werden.</font>"},
-        {"no device behind the name", "COM3", ZyntraSimMisbehaviour::None,
+        {"no device behind the name", "COM3", ZyntraSimMisbehaviour::None, 0,
          "<font class='msgError'>COM-Port konnte nicht ge\xF6"
          "ffnet werden.</font>"},
-        {"a foreign device", "COM7", ZyntraSimMisbehaviour::ForeignDevice,
+        {"a foreign device", "COM7", ZyntraSimMisbehaviour::ForeignDevice, 0,
          "<font class='msgError'>Fehler: Es wurde kein Zyntra gefunden!</font>"},
+        {"the version answered, the mode switch not", "COM7", ZyntraSimMisbehaviour::NoAnswer, 1,
+         "<font class='msgError'>Der Zyntra hat nicht in den Dexmode gewechselt.</font>"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ZyntraSimOptions options;
         options.misbehaviour = c.misbehaviour;
+        options.misbehaviourScope = ZyntraSimScope::Frames;
+        options.misbehaveAfter = c.after;
         startSim(options);
         page.setValue("port", c.port);
         sendOne("m:main");
@@ -262,4 +269,45 @@ TEST_F(DieSeiteTerminal, DeviceFaultsLeaveTheTerminalUsable) {
         EXPECT_EQ(html("dexmode_info"), "<font class='msgOK'><b></font>");
         EXPECT_FALSE(seite.isOpen());
     }
+}
+
+// An answer of any length the device can give arrives whole; one that lost bytes on the way (the
+// page was busy while a flood came) is a failure that says so, never a shortened success.
+TEST_F(DieSeiteTerminal, LongAnswersComeWholeOrFailWithAClearText) {
+    startSim();
+    sendOne("m:main\xB0mode mm\xB0m:twi\xB0r 50 FF");  // the whole EEPROM but its last byte
+    std::vector<std::string> shown = outputs();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], "<div class=dexmode_answerOK>" + std::string(510, 'F') + "!<br>OK" +
+                            "<font class=dexmode_answerStatus>&nbsp;(status 00=OK)</font></div>");
+    EXPECT_EQ(html("dexmode_info"), "<font class='msgOK'><b></font>");
+
+    ZyntraSimOptions flood;
+    flood.misbehaviour = ZyntraSimMisbehaviour::Flood;
+    flood.misbehaviourScope = ZyntraSimScope::Lines;
+    flood.floodBytes = 1 << 20;
+    sim->setOptions(flood);
+    // The page is slow to show the command while the flood comes, so the receive buffer fills.
+    page.scriptHandler = [this](MemoryPage&, const SString& code, const SString&) {
+        if (str(code).find("dexmode_cmd") != std::string::npos) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (seite.receiveBuffer.getOverflowCount() == 0 && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return S_OK;
+    };
+    sendOne("m:main");
+    page.scriptHandler = nullptr;
+    shown = outputs();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], "<div class=dexmode_answerERROR> INCOMPLETE ERROR</div>");
+    EXPECT_EQ(html("dexmode_info"),
+              "<font class='msgError'>Die Antwort kam nicht vollst\xE4ndig an: Der Empfangspuffer war "
+              "voll.</font>");
+    EXPECT_FALSE(seite.isOpen());
+
+    sim->setMisbehaviour(ZyntraSimMisbehaviour::None);
+    sendOne("m:main");
+    EXPECT_EQ(outputs().back(), okZero);
+    EXPECT_EQ(html("dexmode_info"), "<font class='msgOK'><b></font>");
 }

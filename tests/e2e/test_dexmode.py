@@ -1,6 +1,6 @@
 """The Dexmode terminal as a user works it: a line typed and sent with Return, a command list with
 comments, !echo and !cls, the degree sign typed as the command separator, an error answer shown
-with its status text, and the output cleared."""
+with its status text, the output cleared, and a long answer that comes whole."""
 from selenium.webdriver.support.ui import Select
 
 
@@ -49,3 +49,12 @@ def test_dexmode_terminal(app):
 
     app.click("btnOutputClear")
     app.wait_for(lambda _: app.text("dexmode_output") == "", "the output cleared")
+
+
+def test_a_long_answer_comes_whole(app):
+    """The EEPROM but its last byte in one bus read: all 510 hex digits of the answer are shown."""
+    Select(app.el("port")).select_by_value("COM3")
+    app.tab("mytabScriptTWI")
+    send_line(app, "m:main\u00b0mode mm\u00b0m:twi\u00b0r 50 FF", 1)
+    assert answers(app) == [["dexmode_answerOK", "F" * 510 + "!\nOK\u00a0(status 00=OK)"]]
+    assert app.text("dexmode_info") == ""

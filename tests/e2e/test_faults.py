@@ -1,6 +1,6 @@
 """Device faults as the simulator plays them: no answer, garbage, another device, old firmware, a
-line left unanswered, the device hanging up in the middle of an answer. The page says what
-happened, and the next command works once the device behaves again."""
+mode switch left unanswered, a line left unanswered, the device hanging up in the middle of an
+answer. The page says what happened, and the next command works once the device behaves again."""
 import pytest
 from selenium.webdriver.support.ui import Select
 
@@ -52,6 +52,19 @@ def test_unanswered_line(app, simulator):
     simulator.command("misbehave none")
     app.send_line("m:main\u00b0ver", lambda _: len(answers(app)) == 2)
     assert answers(app)[1] == "Zyntra V3.1\nOK\u00a0(status 00=OK)"
+    assert app.text("dexmode_info") == ""
+
+
+@pytest.mark.sim_args("--scope", "frames", "--after", "1")
+def test_mode_switch_unanswered(app, simulator):
+    """The device answers the version query but not the switch into Dexmode: the status names it."""
+    Select(app.el("port")).select_by_value("COM3")
+    app.tab("mytabScriptTWI")
+    simulator.command("misbehave silent")
+    app.send_line("m:main", "Der Zyntra hat nicht in den Dexmode gewechselt.")
+    assert answers(app) == []
+    simulator.command("misbehave none")
+    app.send_line("m:main", lambda _: len(answers(app)) == 1)
     assert app.text("dexmode_info") == ""
 
 

@@ -57,6 +57,7 @@ const std::vector<std::string> kVexoScripts = {
 // Texts the program itself takes from the language table.
 const std::vector<std::string> kProgramKeys = {
     "Ende", "Error01", "Error02", "Error03", "Error04", "Error05", "Error06", "Error07", "Error08", "Error09",
+    "Error10", "Error11",
     "busy", "spiSetTo", "spiGesetztAuf", "qelPortChoice", "qelNotFoundOnPort", "qelFirmwareOld",
     "dexmodeFileDlgFilter", "dexmodeFileDlgTitelLoad", "dexmodeFileDlgTitelSave", "frage", "msgSprachwechsel",
     "dexmodeOutputDlgFilter", "dexmodeOutputDlgTitel", "dexmodeOutputSaveError",
