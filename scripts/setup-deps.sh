@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    libglib2.0-dev libpcre3-dev
+    libglib2.0-dev libpcre2-dev
     libgtk-3-dev libwebkit2gtk-4.1-dev webkit2gtk-driver xvfb xauth python3-selenium python3-pytest
     clang clang-format
 )
