@@ -9,6 +9,7 @@
 #include "SStringList.h"
 #include "Zyntra.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>

@@ -4,6 +4,8 @@
 #include "MemoryObjects.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 
 // ---- shared parts -------------------------------------------------------------------------------
 

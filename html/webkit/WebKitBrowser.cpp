@@ -9,7 +9,9 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace {
 

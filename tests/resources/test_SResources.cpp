@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 const char kBoxStart[] = "Fehler beim Lesen der Resourcen.\r\n";
