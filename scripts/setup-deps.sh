@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, runs and tests with, if any are missing.
+# Installs the Debian packages the project builds, runs and tests with, if any are missing: one list
+# that Debian 12 and Debian 13 both have (scripts/test-debian13.sh proves it on 13).
 set -euo pipefail
 
 packages=(
