@@ -96,9 +96,11 @@ class App:
         self.dialog_log = pathlib.Path(env["VYX_TEST_DIALOG_LOG"])
         self.session = Session(program, env=env, log_path=str(workdir / "webdriver.log"))
         self.driver = self.session.driver
+        # Until the window shows, newer WebKitGTK reports the page hidden and its texts as empty.
         self.wait_for(lambda d: d.execute_script(
-            "return document.readyState === 'complete' && !!document.getElementById('tabList')"),
-            "the page did not load")
+            "return document.readyState === 'complete' && !!document.getElementById('tabList')"
+            " && document.visibilityState === 'visible'"),
+            "the page did not load and show")
 
     def quit(self):
         """Ends the session (also one whose program has already closed itself); once only."""
