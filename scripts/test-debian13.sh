@@ -36,16 +36,29 @@ if ! command -v debootstrap >/dev/null; then
     apt-get install -y -qq --no-install-recommends debootstrap
 fi
 
+# Process ids whose root directory is $1.
+inside() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/root" 2>/dev/null)" = "$1" ] && echo "${p#/proc/}"
+    done
+    return 0
+}
+
 # Ends what still runs inside the root, then unmounts in reverse order. The root is removed only
 # when nothing is mounted in it any more, so a removal can never reach the host's /dev or /proc.
 release_root() {
     [ -d "$root" ] || return 0
-    local real p
+    local real pid i
     real=$(realpath "$root")
-    for p in /proc/[0-9]*; do
-        if [ "$(readlink "$p/root" 2>/dev/null)" = "$real" ]; then kill -KILL "${p#/proc/}" 2>/dev/null || true; fi
+    for ((i = 0; i < 50; i++)); do
+        local left=0
+        for pid in $(inside "$real"); do
+            kill -KILL "$pid" 2>/dev/null && left=1
+        done
+        [ "$left" -eq 0 ] && break
+        sleep 0.1
     done
-    local i
     for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
         if mountpoint -q "$root/${mounts[i]}"; then
             umount "$root/${mounts[i]}" 2>/dev/null || umount -l "$root/${mounts[i]}"
