@@ -1,6 +1,7 @@
 #include "SNetworkStream.h"
 
 #include <chrono>
+#include <thread>
 
 SNetworkStream::SNetworkStream()
     : listenSocket(NO_SOCKET),

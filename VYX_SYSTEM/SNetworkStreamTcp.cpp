@@ -2,6 +2,8 @@
 
 #include "SString.h"
 
+#include <cstdint>
+
 namespace {
 const int CHUNK = 1000;
 }  // namespace

@@ -7,6 +7,7 @@
 #include "SSystem.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 

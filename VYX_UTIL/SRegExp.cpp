@@ -2,50 +2,75 @@
 
 #include "SError.h"
 
-#include <pcre.h>
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <cstdint>
 
 namespace {
 
-// Room for this many (start, end) pairs: the engine keeps the last third of the vector for its
-// own work.
+// Room for this many (start, end) pairs: the last third of the 1000 offsets was the engine's
+// work space, and a match with more groups still reports only these.
 const int PAIR_ROOM = SRegExp::OFFSET_COUNT / 3;
 
-int optionsFromModifiers(const SString& modifiers) {
-    int options = 0;
+struct Options {
+    uint32_t compile;
+    bool unknownEscapeIsLetter;  // \q means q; X makes it an error
+};
+
+Options optionsFromModifiers(const SString& modifiers) {
+    Options options{0, true};
     for (int i = 0; i < modifiers.getLength(); ++i) {
         switch (modifiers.getChars()[i]) {
             case 'i':
-                options |= PCRE_CASELESS;
+                options.compile |= PCRE2_CASELESS;
                 break;
             case 'm':
-                options |= PCRE_MULTILINE;
+                options.compile |= PCRE2_MULTILINE;
                 break;
             case 's':
-                options |= PCRE_DOTALL;
+                options.compile |= PCRE2_DOTALL;
                 break;
             case 'x':
-                options |= PCRE_EXTENDED;
+                options.compile |= PCRE2_EXTENDED;
                 break;
             case 'A':
-                options |= PCRE_ANCHORED;
+                options.compile |= PCRE2_ANCHORED;
                 break;
             case 'D':
-                options |= PCRE_DOLLAR_ENDONLY;
+                options.compile |= PCRE2_DOLLAR_ENDONLY;
                 break;
             case 'X':
-                options |= PCRE_EXTRA;
+                options.unknownEscapeIsLetter = false;
                 break;
             case 'U':
-                options |= PCRE_UNGREEDY;
+                options.compile |= PCRE2_UNGREEDY;
                 break;
             case 'u':
-                options |= PCRE_UTF8;
+                options.compile |= PCRE2_UTF;
                 break;
             default:
                 break;
         }
     }
     return options;
+}
+
+// Match errors keep the numbers the error box and getMatchCount() have always given for them;
+// the rest cannot come from the calls made here and pass through as they are.
+int classicMatchError(int result) {
+    if (result <= PCRE2_ERROR_UTF8_ERR1 && result >= PCRE2_ERROR_UTF8_ERR21) return -10;  // bad UTF-8
+    static const struct {
+        int engine, classic;
+    } known[] = {
+        {PCRE2_ERROR_NULL, -2},          {PCRE2_ERROR_BADOPTION, -3},    {PCRE2_ERROR_BADMAGIC, -4},
+        {PCRE2_ERROR_NOMEMORY, -6},      {PCRE2_ERROR_HEAPLIMIT, -6},    {PCRE2_ERROR_MATCHLIMIT, -8},
+        {PCRE2_ERROR_BADUTFOFFSET, -11}, {PCRE2_ERROR_INTERNAL, -14},    {PCRE2_ERROR_DEPTHLIMIT, -21},
+        {PCRE2_ERROR_BADOFFSET, -24},    {PCRE2_ERROR_RECURSELOOP, -26}, {PCRE2_ERROR_BADMODE, -28},
+    };
+    for (const auto& k : known)
+        if (k.engine == result) return k.classic;
+    return result;
 }
 
 void showMissingPattern(const char* operation) {
@@ -57,17 +82,19 @@ void showMissingPattern(const char* operation) {
 
 }  // namespace
 
-SRegExp::SRegExp() : compiled(nullptr), matchCount(-1), utf8(false) {
+SRegExp::SRegExp()
+    : compiled(nullptr), matchData(pcre2_match_data_create(PAIR_ROOM, nullptr)), matchCount(-1), utf8(false) {
     for (int& o : offsets)
         o = -1;
 }
 
 SRegExp::~SRegExp() {
     release();
+    pcre2_match_data_free(static_cast<pcre2_match_data*>(matchData));
 }
 
 void SRegExp::release() {
-    if (compiled != nullptr) pcre_free(compiled);
+    pcre2_code_free(static_cast<pcre2_code*>(compiled));
     compiled = nullptr;
     utf8 = false;
 }
@@ -95,36 +122,55 @@ bool SRegExp::compile(const SString& delimited) {
             pattern = delimited.mid(1);  // the delimiter occurs once: all of the rest is pattern
         }
     }
-    const int options = optionsFromModifiers(modifiers);
-    const char* error = nullptr;
-    int errorOffset = 0;
-    compiled = pcre_compile(pattern.getChars(), options, &error, &errorOffset, nullptr);
+    const Options options = optionsFromModifiers(modifiers);
+    pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
+    int error = 0;
+    PCRE2_SIZE errorOffset = 0;
+    // \K may stand in a look-ahead, as patterns written for the earlier engine series expect.
+    auto compileWith = [&](uint32_t extra) {
+        if (context != nullptr)
+            pcre2_set_compile_extra_options(context, extra | PCRE2_EXTRA_ALLOW_LOOKAROUND_BSK);
+        // The pattern ends at its first zero byte, as it always has.
+        return pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.getChars()), PCRE2_ZERO_TERMINATED,
+                             options.compile, &error, &errorOffset, context);
+    };
+    compiled = compileWith(0);
+    // Only an unknown letter escape is taken as the letter: other malformed escapes stay errors.
+    if (compiled == nullptr && error == PCRE2_ERROR_UNKNOWN_ESCAPE && options.unknownEscapeIsLetter)
+        compiled = compileWith(PCRE2_EXTRA_BAD_ESCAPE_IS_LITERAL);
+    pcre2_compile_context_free(context);
     if (compiled == nullptr) {
+        PCRE2_UCHAR message[256] = {0};
+        pcre2_get_error_message(error, message, sizeof message);
         SString text("Fehlerhafte Syntax im regul\xE4ren Ausdruck:\r\n");
         text.append(pattern, -1);
         text.append("\r\n Modifier: ");
         text.append(modifiers, -1);
         text.append("\r\n an Offset: ");
-        text.append(SString::fromInt(errorOffset), -1);
+        text.append(SString::fromInt(int(errorOffset)), -1);
         text.append("\r\nFehler: ");
-        text.append(SString(error != nullptr ? error : ""), -1);
+        text.append(SString(reinterpret_cast<const char*>(message)), -1);
         globalError().showError(text);
         return false;
     }
-    utf8 = (options & PCRE_UTF8) != 0;
+    utf8 = (options.compile & PCRE2_UTF) != 0;
     return true;
 }
 
-bool SRegExp::search(const SString& text, int start, int options, const char* operation) {
+bool SRegExp::search(const SString& text, int start, unsigned options, const char* operation) {
     if (compiled == nullptr) {
         showMissingPattern(operation);
         matchCount = -1;
         return false;
     }
-    matchCount = pcre_exec(static_cast<pcre*>(compiled), nullptr, text.getChars(), text.getLength(), start,
-                           options, offsets, OFFSET_COUNT);
-    if (matchCount == PCRE_ERROR_NOMATCH) return false;
+    pcre2_match_data* data = static_cast<pcre2_match_data*>(matchData);
+    // A negative start offset becomes one far behind the end, which the engine refuses.
+    matchCount =
+        pcre2_match(static_cast<pcre2_code*>(compiled), reinterpret_cast<PCRE2_SPTR>(text.getChars()),
+                    PCRE2_SIZE(text.getLength()), PCRE2_SIZE(start), options, data, nullptr);
+    if (matchCount == PCRE2_ERROR_NOMATCH) return false;
     if (matchCount < 0) {
+        matchCount = classicMatchError(matchCount);
         SString message("Fehler (");
         message.append(matchCount);
         message.append(")bei SString::match()");
@@ -140,6 +186,9 @@ bool SRegExp::search(const SString& text, int start, int options, const char* op
         message.append(" Elemente");
         globalError().showError(message);
     }
+    const PCRE2_SIZE* pairs = pcre2_get_ovector_pointer(data);
+    for (int i = 0; i < 2 * matchCount; ++i)
+        offsets[i] = pairs[i] == PCRE2_UNSET ? -1 : int(pairs[i]);
     return true;
 }
 
@@ -156,9 +205,9 @@ int SRegExp::findAll(const SString& subjectText, const SString& pattern, SString
     subject.set(subjectText);
     const int length = subject.getLength();
     // In UTF-8 mode the first search checks the subject; later ones start at match boundaries.
-    int options = utf8 ? 0 : PCRE_NO_UTF8_CHECK;
+    unsigned options = utf8 ? 0 : PCRE2_NO_UTF_CHECK;
     if (!search(subject, 0, options, "findAll")) return 0;
-    options = PCRE_NO_UTF8_CHECK;
+    options = PCRE2_NO_UTF_CHECK;
     int matches = 0;
     int from = 0;
     bool notEmpty = false;
@@ -172,7 +221,7 @@ int SRegExp::findAll(const SString& subjectText, const SString& pattern, SString
             if (e >= length) break;
             // Anchored and non-empty from here on; stop when even that makes no progress.
             if (notEmpty && e <= from) break;
-            options |= PCRE_NOTEMPTY | PCRE_ANCHORED;
+            options |= PCRE2_NOTEMPTY | PCRE2_ANCHORED;
             notEmpty = true;
         }
         from = e;
@@ -184,8 +233,9 @@ int SRegExp::findAll(const SString& subjectText, const SString& pattern, SString
 int SRegExp::findOne(const SString& subjectText, const SString& pattern, int start) {
     if (!compile(pattern)) return -1;
     subject.set(subjectText);
-    // In UTF-8 mode the subject is checked (a start offset may also fall inside a character).
-    if (!search(subject, start, utf8 ? 0 : PCRE_NO_UTF8_CHECK, "findOne")) return -1;
+    // In UTF-8 mode the subject is checked from the start offset on, which must not fall inside a
+    // character.
+    if (!search(subject, start, utf8 ? 0 : PCRE2_NO_UTF_CHECK, "findOne")) return -1;
     return offsets[0];
 }
 
@@ -200,7 +250,7 @@ SString SRegExp::replace(const SString& subjectText, const SString& pattern, con
     if (!compile(pattern)) return result;
     subject.set(subjectText);
     int pos = 0;  // the remainder is the subject from here on
-    int options = 0;
+    unsigned options = 0;
     bool notEmpty = false;
     for (;;) {
         // Each search runs on the remainder as a text of its own, so ^ and look-behinds see its
@@ -217,11 +267,11 @@ SString SRegExp::replace(const SString& subjectText, const SString& pattern, con
                 break;
             }
             if (notEmpty && e == 0) break;  // no progress even when anchored and non-empty
-            options |= PCRE_NOTEMPTY | PCRE_ANCHORED;
+            options |= PCRE2_NOTEMPTY | PCRE2_ANCHORED;
             notEmpty = true;
         }
         pos += e;
-        options |= PCRE_NO_UTF8_CHECK;
+        options |= PCRE2_NO_UTF_CHECK;
     }
     result.append(subject.mid(pos), -1);
     return result;

@@ -39,10 +39,11 @@ private:
     bool compile(const SString& delimited);
     void release();
     // One engine run; operation names the public call in the box shown without a pattern.
-    bool search(const SString& text, int start, int options, const char* operation);
+    bool search(const SString& text, int start, unsigned options, const char* operation);
     void appendPairs(SStringList& results, const SString& text) const;
 
-    void* compiled;  // the engine's compiled pattern
+    void* compiled;   // the engine's compiled pattern
+    void* matchData;  // the engine's match block, made once with room for the pairs kept
     SString subject;
     int matchCount;
     int offsets[OFFSET_COUNT];

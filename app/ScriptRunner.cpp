@@ -8,6 +8,7 @@
 #include "SResources.h"
 #include "Zyntra.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 

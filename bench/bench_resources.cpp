@@ -8,6 +8,7 @@
 #include <ftw.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>

@@ -2,6 +2,8 @@
 
 #include "SApplication.h"
 
+#include <cstdint>
+
 SWindow::~SWindow() {
     if (handle != nullptr) destroy();
     detach();

@@ -2,6 +2,8 @@
 
 #include "WindowTypes.h"
 
+#include <cstdint>
+
 // The window messages the framework passes to its windows, with the platform's names and values,
 // beyond the key messages the page host shares.
 typedef intptr_t LRESULT;

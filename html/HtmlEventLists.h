@@ -2,6 +2,8 @@
 
 #include "OleTypes.h"
 
+#include <cstdint>
+
 // The page's document and element events with the platform's DISPIDs. CANCEL marks events whose
 // handler may cancel the page's default action (the result goes back as a VARIANT_BOOL), NOTIFY
 // the others. The sinks build their handlers and their dispatch from these lists.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets everything up on a fresh Debian 12 machine and runs the program.
+# Sets everything up on a fresh Debian 12 or 13 machine and runs the program.
 #
 #   bash scripts/run.sh [--no-sim] [program arguments]
 #

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, runs and tests with, if any are missing.
+# Installs the Debian packages the project builds, runs and tests with, if any are missing: one list
+# that Debian 12 and Debian 13 both have (scripts/test-debian13.sh proves it on 13).
 set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    libglib2.0-dev libpcre3-dev
+    libglib2.0-dev libpcre2-dev
     libgtk-3-dev libwebkit2gtk-4.1-dev webkit2gtk-driver xvfb xauth python3-selenium python3-pytest
     clang clang-format
 )

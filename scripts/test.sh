@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets everything up on a fresh Debian 12 machine and runs every test:
+# Sets everything up on a fresh Debian 12 or 13 machine and runs every test:
 # installs missing packages, configures, builds with -j2 and runs ctest; then builds the same
 # tests with the thread sanitizer and runs them again, because the serial port, the trace
 # channel, the timers and the simulator all run threads. VYX_SKIP_TSAN=1 skips that second round.

@@ -1,7 +1,9 @@
 #include "SimDevice.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace zsim {
 

@@ -6,6 +6,9 @@
 
 #include <cctype>
 #include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 std::string lower(std::string s) {

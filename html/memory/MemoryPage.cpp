@@ -5,6 +5,8 @@
 #include "RawText.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 
 // ---- shared parts -------------------------------------------------------------------------------
 

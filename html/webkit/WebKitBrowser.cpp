@@ -10,7 +10,9 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace {
 

@@ -8,14 +8,16 @@ XDG_CONFIG_HOME at another (no configuration file: the page comes up in German).
 
 usage: startup_check.py <zyntra-terminal>"""
 import os
+import pathlib
 import shutil
 import sys
 import tempfile
 import time
 
-from selenium import webdriver
 from selenium.webdriver.common.by import By
-from selenium.webdriver.webkitgtk.options import Options
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
+from webkit_session import Session  # noqa: E402
 
 
 def wait_for(condition, seconds):
@@ -42,11 +44,8 @@ def main(program):
         os.environ["PROGRAM"] = os.path.abspath(program)
         os.environ["STATUS"] = status
 
-        options = Options()
-        options.binary_location = wrapper
-        options.add_argument("--automation")
-        options.set_capability("browserName", "zyntra-terminal")
-        driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options)
+        session = Session(wrapper)
+        driver = session.driver
         try:
             assert driver.execute_script("return document.readyState") == "complete"
             assert driver.title.startswith("Zyntra-Terminal"), driver.title
@@ -60,10 +59,7 @@ def main(program):
             driver.close()
             assert wait_for(lambda: os.path.exists(status), 20), "the program did not end"
         finally:
-            try:
-                driver.quit()
-            except Exception:
-                pass  # the browser is gone already
+            session.quit()  # also when the program has ended already
         with open(status) as f:
             code = f.read().strip()
         assert code == "0", "exit code " + code

@@ -1,6 +1,8 @@
 #include "DieSeiteFixture.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <regex>
 #include <set>
 #include <string>

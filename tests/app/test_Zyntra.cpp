@@ -8,6 +8,7 @@
 #include <poll.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>

@@ -6,27 +6,24 @@ The build folder comes from VYX_BUILD_DIR (CTest sets it), else <repository>/bui
 to <build>/e2e-screenshots/."""
 import os
 import pathlib
-import shutil
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 import zlib
 
 import pytest
-from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.remote.webdriver import WebDriver as RemoteDriver
 from selenium.webdriver.support.ui import WebDriverWait
-from selenium.webdriver.webkitgtk.options import Options
-from selenium.webdriver.webkitgtk.service import Service
 
 REPO = pathlib.Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / "tests" / "support"))
+from webkit_session import Session  # noqa: E402
 BUILD = pathlib.Path(os.environ.get("VYX_BUILD_DIR", REPO / "build")).resolve()
 PROGRAM = BUILD / "app" / "zyntra-terminal"
 SIMULATOR = BUILD / "sim" / "zyntra-sim"
-DRIVER = shutil.which("WebKitWebDriver") or "/usr/bin/WebKitWebDriver"
 SHOTS = BUILD / "e2e-screenshots"
 
 # Answers the program must give within these times; a wait that runs out is a failed test.
@@ -97,32 +94,20 @@ class App:
         self.env = env
         self.config = pathlib.Path(env["XDG_CONFIG_HOME"]) / "zyntra-terminal.cfg"
         self.dialog_log = pathlib.Path(env["VYX_TEST_DIALOG_LOG"])
-        self.service = Service(DRIVER, env=env, log_path=str(workdir / "webdriver.log"))
-        self.service.start()
-        options = Options()
-        options.binary_location = str(program)
-        options.add_argument("--automation")
-        options.set_capability("browserName", "zyntra-terminal")
-        try:
-            self.driver = RemoteDriver(command_executor=self.service.service_url, options=options)
-        except Exception:
-            self.service.stop()
-            raise
+        self.session = Session(program, env=env, log_path=str(workdir / "webdriver.log"))
+        self.driver = self.session.driver
+        # Until the window shows, newer WebKitGTK reports the page hidden and its texts as empty.
         self.wait_for(lambda d: d.execute_script(
-            "return document.readyState === 'complete' && !!document.getElementById('tabList')"),
-            "the page did not load")
+            "return document.readyState === 'complete' && !!document.getElementById('tabList')"
+            " && document.visibilityState === 'visible'"),
+            "the page did not load and show")
 
     def quit(self):
         """Ends the session (also one whose program has already closed itself); once only."""
-        if self.service is None:
+        if self.session is None:
             return
-        try:
-            self.driver.quit()
-        except WebDriverException:
-            pass
-        finally:
-            self.service.stop()
-            self.service = None
+        session, self.session = self.session, None
+        session.quit()
 
     # ---- reading and driving the page ----
 

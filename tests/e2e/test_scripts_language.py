@@ -19,13 +19,15 @@ from conftest import PROGRAM, WAIT
 
 
 def instances(config_home):
-    """Process ids of the program running with this configuration folder."""
+    """Process ids of the program running with this configuration folder in a session of its own,
+    as the restarted instance runs. The forks the program makes on the way there still share its
+    session and look the same otherwise; ending one of those would make the start fail."""
     found = set()
     for entry in pathlib.Path("/proc").iterdir():
         if not entry.name.isdigit():
             continue
         try:
-            if os.readlink(entry / "exe") != str(PROGRAM):
+            if os.readlink(entry / "exe") != str(PROGRAM) or os.getsid(int(entry.name)) != int(entry.name):
                 continue
             environ = (entry / "environ").read_bytes().split(b"\0")
         except OSError:

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 // The recorded window system and scripted dialogs, and an application object without a main

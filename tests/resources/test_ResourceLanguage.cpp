@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 #define LIT(key) "\xB3\xB3" key "\xB3\xB3-"

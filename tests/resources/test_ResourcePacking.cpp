@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 

@@ -11,6 +11,9 @@
 #include <csignal>
 
 #include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 const char kBoxStart[] = "Fehler beim Lesen der Resourcen.\r\n";

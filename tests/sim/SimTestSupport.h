@@ -9,7 +9,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
+#include <cerrno>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 

@@ -2,6 +2,7 @@
 #include "SimTestSupport.h"
 
 #include <chrono>
+#include <string>
 
 namespace {
 

@@ -2,8 +2,11 @@
 #include "SimTestSupport.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 using simtest::Port;
 

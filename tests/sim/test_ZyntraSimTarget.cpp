@@ -2,6 +2,7 @@
 #include "SimTestSupport.h"
 
 #include <cstdio>
+#include <string>
 
 using simtest::SimFixture;
 

@@ -2,6 +2,7 @@
 #include "SimTestSupport.h"
 
 #include <regex>
+#include <string>
 
 using simtest::eventually;
 using simtest::SimFixture;

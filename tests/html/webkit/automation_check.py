@@ -1,20 +1,19 @@
 """Drives the automation probe through WebKitWebDriver: the session finds the program's own
 page under the browser name "zyntra-terminal", reads it, and a click on a command link reaches the
 page host's navigation handler, which cancels it."""
+import pathlib
 import sys
 import time
 
-from selenium import webdriver
 from selenium.webdriver.common.by import By
-from selenium.webdriver.webkitgtk.options import Options
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "support"))
+from webkit_session import Session  # noqa: E402
 
 
 def main(probe):
-    options = Options()
-    options.binary_location = probe
-    options.add_argument("--automation")
-    options.set_capability("browserName", "zyntra-terminal")
-    driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options)
+    session = Session(probe)
+    driver = session.driver
     try:
         assert driver.capabilities.get("browserName") == "zyntra-terminal", driver.capabilities
         out = driver.find_element(By.ID, "out")
@@ -26,7 +25,7 @@ def main(probe):
             time.sleep(0.1)
         assert driver.current_url.startswith("about:blank"), driver.current_url
     finally:
-        driver.quit()
+        session.quit()
     print("automation ok")
 
 
